@@ -1,0 +1,11 @@
+#include "singleapplication.h"
+
+namespace Morv {
+
+SingleApplication::SingleApplication(int &argc, char **argv, int startOption)
+    : QApplication(argc, argv)
+    , option(startOption)
+{
+}
+
+} // namespace Morv

@@ -1,0 +1,173 @@
+#include "preferences.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Morv {
+
+namespace {
+const QString historyCountKey = QStringLiteral("historyCount");
+const QString displaySizeKey = QStringLiteral("displaySize");
+const QString trimKey = QStringLiteral("trim");
+const QString shortcutKey = QStringLiteral("shortcut");
+const QString trayIconFileKey = QStringLiteral("tray_icon_file");
+const QString platformExtensionsKey = QStringLiteral("platformExtensions");
+const QString synchronizePSEKey = QStringLiteral("synchronizePSE");
+const QString synchronizeHistoryKey = QStringLiteral("synchronizeHistory");
+const QString clearItemsOnExitKey = QStringLiteral("clearItemsOnExit");
+const QString confirmClearKey = QStringLiteral("confirmClear");
+} // namespace
+
+Preferences *Preferences::instance()
+{
+    // Created before start-up has fixed the identity and the format, the object would read and
+    // write some other file for the rest of the run.
+    Q_ASSERT_X(!QCoreApplication::organizationName().isEmpty() && QSettings::defaultFormat() == QSettings::IniFormat,
+               "Morv::Preferences::instance", "created before the application identity and the INI format were set");
+    // Never deleted: the settings outlive everything that might still store the history at exit.
+    static Preferences *preferences = new Preferences;
+    return preferences;
+}
+
+Preferences::Preferences()
+    : QSettings()
+{
+}
+
+Preferences::~Preferences()
+{
+    sync();
+}
+
+int Preferences::historyCount() const
+{
+    return value(historyCountKey, 10).toInt();
+}
+
+int Preferences::displaySize() const
+{
+    return value(displaySizeKey, 30).toInt();
+}
+
+bool Preferences::trim() const
+{
+    return value(trimKey, true).toBool();
+}
+
+QString Preferences::shortcut() const
+{
+    return value(shortcutKey, QStringLiteral("CTRL+ALT+V")).toString();
+}
+
+QString Preferences::trayIconFile() const
+{
+    return value(trayIconFileKey, QStringLiteral(":/icons/morv-clip.png")).toString();
+}
+
+void Preferences::setTrayIconFile(const QString &file)
+{
+    setValue(trayIconFileKey, file);
+    sync();
+}
+
+bool Preferences::platformExtensions() const
+{
+    return value(platformExtensionsKey, false).toBool();
+}
+
+int Preferences::synchronizePSE() const
+{
+    return value(synchronizePSEKey, 0).toInt();
+}
+
+bool Preferences::synchronizePSEOnSelect() const
+{
+    return platformExtensions() && synchronizePSE() != 0;
+}
+
+bool Preferences::synchronizePSEInstantly() const
+{
+    return platformExtensions() && synchronizePSE() == 2;
+}
+
+bool Preferences::synchronizeHistory() const
+{
+    return value(synchronizeHistoryKey, true).toBool();
+}
+
+bool Preferences::clearItemsOnExit() const
+{
+    return value(clearItemsOnExitKey, false).toBool();
+}
+
+bool Preferences::confirmClear() const
+{
+    return value(confirmClearKey, true).toBool();
+}
+
+void Preferences::makeFilePrivate()
+{
+    // The file holds everything the user copied, passwords included. QSettings would create the
+    // folder and the file with the umask's permissions (usually readable by everybody); a file
+    // that exists already keeps its permissions across QSettings' atomic rewrites.
+    const QString file = fileName();
+    const QFileInfo info(file);
+    const QByteArray folder = QFile::encodeName(info.absolutePath());
+    if (!info.absoluteDir().exists()) {
+        QDir().mkpath(info.absoluteDir().absolutePath());
+        ::chmod(folder.constData(), 0700);
+    } else {
+        struct stat status;
+        if (::stat(folder.constData(), &status) == 0 && (status.st_mode & 0077) && status.st_uid == ::getuid())
+            ::chmod(folder.constData(), status.st_mode & 0700);
+    }
+
+    const QByteArray path = QFile::encodeName(file);
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        struct stat status;
+        if (::fstat(fd, &status) == 0 && (status.st_mode & 0077))
+            ::fchmod(fd, status.st_mode & 0700);
+        ::close(fd);
+    }
+}
+
+void Preferences::sync()
+{
+    makeFilePrivate();
+    // QSettings keeps the first error it met for the rest of its life, so the outcome of this
+    // write is read from a short-lived settings object on the same file. It shares the pending
+    // changes with this one and tries them again if an earlier write failed.
+    bool ok = true;
+    {
+        QSettings writer(fileName(), QSettings::IniFormat);
+        writer.sync();
+        // A damaged file reads as FormatError but is still rewritten; only AccessError means the write failed.
+        ok = writer.status() != QSettings::AccessError;
+    }
+    QSettings::sync();
+
+    if (!ok && syncSucceeded)
+        qWarning("Could not write the settings file %s: the history is kept in memory and written with the next "
+                 "successful save",
+                 qUtf8Printable(fileName()));
+    syncSucceeded = ok;
+}
+
+bool Preferences::event(QEvent *event)
+{
+    // QSettings' own deferred write-back goes through the same path as an explicit sync.
+    if (event->type() == QEvent::UpdateRequest) {
+        sync();
+        return true;
+    }
+    return QSettings::event(event);
+}
+
+} // namespace Morv

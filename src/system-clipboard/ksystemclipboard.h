@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QClipboard>
+#include <QObject>
+
+#include <memory>
+
+class QMimeData;
+
+// Access to the system clipboards that works whatever the display system: the program's only way
+// to the platform's clipboard, selection and find buffer. One backend serves the whole process;
+// it is chosen from the Qt platform when the instance is first asked for.
+class KSystemClipboard : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The process-wide clipboard; needs the application object.
+    static KSystemClipboard *instance();
+
+    // Makes the given backend the process-wide clipboard from now on. For tests: call it before
+    // anything asks for instance(), or accept that earlier users keep the old pointer.
+    static void setInstance(std::unique_ptr<KSystemClipboard> clipboard);
+
+    // The current offer of a clipboard, or null. The caller does not own it, and it may change
+    // with the next change of that clipboard.
+    virtual const QMimeData *mimeData(QClipboard::Mode mode) const = 0;
+
+    // Publishes the data on a clipboard and takes ownership of it. A mode the platform does not
+    // have ignores the write (the data is deleted).
+    virtual void setMimeData(QMimeData *mime, QClipboard::Mode mode) = 0;
+
+Q_SIGNALS:
+    // Some clipboard's content changed.
+    void changed(QClipboard::Mode mode);
+
+protected:
+    explicit KSystemClipboard(QObject *parent = nullptr);
+};

@@ -1,0 +1,60 @@
+#include "clipboardwrap.h"
+
+#include "system-clipboard/ksystemclipboard.h"
+
+#include <QTimer>
+
+#include <memory>
+
+namespace Morv {
+
+ClipboardWrap *ClipboardWrap::instance()
+{
+    // Destroyed at process exit, after the entry point has returned.
+    static const std::unique_ptr<ClipboardWrap> wrap(new ClipboardWrap);
+    return wrap.get();
+}
+
+ClipboardWrap::ClipboardWrap()
+    : QObject(nullptr)
+    , clipboard(KSystemClipboard::instance())
+    , timer(new QTimer)
+{
+    connect(clipboard, &KSystemClipboard::changed, this, &ClipboardWrap::onChanged);
+    connect(timer, &QTimer::timeout, this, &ClipboardWrap::emitChanged);
+    timer->setInterval(0);
+    timer->setSingleShot(true);
+}
+
+ClipboardWrap::~ClipboardWrap()
+{
+    delete timer;
+}
+
+const QMimeData *ClipboardWrap::mimeData(QClipboard::Mode mode) const
+{
+    return clipboard->mimeData(mode);
+}
+
+void ClipboardWrap::setMimeData(QMimeData *mime, QClipboard::Mode mode)
+{
+    // Platforms that report our own write synchronously do so inside this call.
+    enabled = false;
+    clipboard->setMimeData(mime, mode);
+    enabled = true;
+}
+
+void ClipboardWrap::onChanged(QClipboard::Mode mode)
+{
+    if (!enabled)
+        return;
+    pendingMode = mode;
+    timer->start();
+}
+
+void ClipboardWrap::emitChanged()
+{
+    Q_EMIT changed(pendingMode);
+}
+
+} // namespace Morv

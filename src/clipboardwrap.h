@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QClipboard>
+#include <QObject>
+
+class KSystemClipboard;
+class QMimeData;
+class QTimer;
+
+namespace Morv {
+
+// The program's only access to the platform clipboards. Gathers the platform's change
+// notifications into one per pass of the event loop (carrying the mode of the last of them) and
+// drops those that the program's own writes cause while they are being made.
+class ClipboardWrap : public QObject
+{
+    Q_OBJECT
+
+public:
+    static ClipboardWrap *instance();
+
+    ~ClipboardWrap() override;
+
+    // The current offer of a clipboard, or null; the caller does not own it.
+    const QMimeData *mimeData(QClipboard::Mode mode) const;
+
+    // Publishes the data (ownership passes to the platform clipboard) with notifications muted.
+    void setMimeData(QMimeData *mime, QClipboard::Mode mode);
+
+Q_SIGNALS:
+    void changed(QClipboard::Mode mode);
+
+private Q_SLOTS:
+    void onChanged(QClipboard::Mode mode);
+    void emitChanged();
+
+private:
+    ClipboardWrap();
+
+    KSystemClipboard *clipboard;
+    bool enabled = true;
+    QClipboard::Mode pendingMode = QClipboard::Clipboard;
+    QTimer *timer;
+};
+
+} // namespace Morv

@@ -1,0 +1,116 @@
+#include "item.h"
+
+#include "clipboardwrap.h"
+#include "preferences.h"
+
+#include <QMimeData>
+#include <QRegularExpression>
+#include <QUrl>
+
+namespace Morv {
+
+namespace {
+
+// What a clipboard without an offer reads as. Created on first need and kept until exit.
+const QMimeData *emptyMimeData()
+{
+    static const QMimeData empty;
+    return &empty;
+}
+
+QMimeData *toMimeData(const ClipboardContent &content)
+{
+    auto mime = new QMimeData; // handed to the clipboard, which takes ownership
+    for (auto it = content.cbegin(); it != content.cend(); ++it)
+        mime->setData(it.key(), it.value());
+    return mime;
+}
+
+} // namespace
+
+Item::Item(QClipboard::Mode mode)
+    : itemMode(mode)
+    , valid(true)
+{
+    const QMimeData *mime = ClipboardWrap::instance()->mimeData(mode);
+    if (!mime)
+        mime = emptyMimeData();
+
+    const QStringList formats = mime->formats();
+    if (formats.isEmpty())
+        valid = false;
+
+    // image/x-bmp, image/x-MS-bmp and the like are the same bitmap again.
+    static const QRegularExpression bmpAlias(QStringLiteral("^image/.+-bmp$"));
+    const bool hasBmp = formats.contains(QStringLiteral("image/bmp"));
+    for (const QString &format : formats) {
+        if (!format.contains(QLatin1Char('/')))
+            continue; // platform target names such as TARGETS or TIMESTAMP
+        if (hasBmp && bmpAlias.match(format).hasMatch())
+            continue;
+        itemContent.insert(format, mime->data(format));
+    }
+
+    itemText = mime->text();
+    if (mime->hasHtml()) {
+        type = RichText;
+    } else if (mime->hasUrls()) {
+        type = Url;
+        itemText.clear();
+        for (const QUrl &url : mime->urls())
+            itemText += url.toString() + QLatin1Char('\n');
+    } else if (mime->hasText()) {
+        type = PlainText;
+    } else {
+        type = Binary;
+    }
+}
+
+Item::Item(QClipboard::Mode mode, ContentType contentType, const ClipboardContent &content)
+    : itemMode(mode)
+    , type(contentType)
+    , valid(true)
+    , itemContent(content)
+    , itemText(QString::fromUtf8(content.value(QStringLiteral("text/plain"))))
+{
+}
+
+Item::Item(const QString &stickyText)
+    : itemMode(QClipboard::Clipboard)
+    , valid(!stickyText.isEmpty())
+{
+    if (!valid)
+        return;
+    type = Sticky;
+    itemText = stickyText;
+    itemContent.insert(QStringLiteral("text/plain"), stickyText.toUtf8());
+}
+
+bool Item::operator==(const Item &other) const
+{
+    if (valid != other.valid)
+        return false;
+    if (itemMode != other.itemMode && !Preferences::instance()->synchronizePSEOnSelect())
+        return false;
+    return itemContent == other.itemContent;
+}
+
+void Item::toClipboard(ClipboardTargets targets) const
+{
+    if (targets & OwnMode)
+        ClipboardWrap::instance()->setMimeData(toMimeData(itemContent), itemMode);
+    if (targets & OtherMode)
+        ClipboardWrap::instance()->setMimeData(toMimeData(itemContent), oppositeMode(itemMode));
+}
+
+QClipboard::Mode Item::oppositeMode(QClipboard::Mode mode)
+{
+    return mode == QClipboard::Clipboard ? QClipboard::Selection : QClipboard::Clipboard;
+}
+
+bool Item::isSecret(const QMimeData *mime)
+{
+    return mime && mime->data(QStringLiteral("x-kde-passwordManagerHint")) == "secret";
+}
+
+} // namespace Morv

@@ -72,8 +72,7 @@ Item::Item(QClipboard::Mode mode, ContentType contentType, const ClipboardConten
     , valid(true)
     , itemContent(content)
     , itemText(QString::fromUtf8(content.value(QStringLiteral("text/plain"))))
-{
-}
+{}
 
 Item::Item(const QString &stickyText)
     : itemMode(QClipboard::Clipboard)

@@ -4,9 +4,7 @@
 
 namespace {
 
-void createSignalBridge()
-{
-}
+void createSignalBridge() {}
 
 void loadTranslations()
 {

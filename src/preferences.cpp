@@ -1,5 +1,8 @@
 #include "preferences.h"
 
+#include "historystore.h"
+#include "item.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
@@ -28,8 +31,9 @@ Preferences *Preferences::instance()
 {
     // Created before start-up has fixed the identity and the format, the object would read and
     // write some other file for the rest of the run.
-    Q_ASSERT_X(!QCoreApplication::organizationName().isEmpty() && QSettings::defaultFormat() == QSettings::IniFormat,
-               "Morv::Preferences::instance", "created before the application identity and the INI format were set");
+    Q_ASSERT_X(
+        !QCoreApplication::organizationName().isEmpty() && QSettings::defaultFormat() == QSettings::IniFormat,
+        "Morv::Preferences::instance", "created before the application identity and the INI format were set");
     // Never deleted: the settings outlive everything that might still store the history at exit.
     static Preferences *preferences = new Preferences;
     return preferences;
@@ -38,6 +42,10 @@ Preferences *Preferences::instance()
 Preferences::Preferences()
     : QSettings()
 {
+    // Stored history contents name their type; reading them needs the type registered first.
+    // Registered under its own name only: with an alias registered, QSettings would store the
+    // alias (a different one from run to run) instead of "QHash<QString,QByteArray>".
+    qRegisterMetaType<ClipboardContent>();
 }
 
 Preferences::~Preferences()
@@ -111,6 +119,27 @@ bool Preferences::confirmClear() const
     return value(confirmClearKey, true).toBool();
 }
 
+QList<Item> Preferences::loadHistory()
+{
+    return HistoryStore::loadHistory(*this);
+}
+
+void Preferences::saveHistory(const QList<Item> &items)
+{
+    HistoryStore::saveHistory(*this, items, clearItemsOnExit());
+    sync();
+}
+
+QList<Item> Preferences::loadSticky()
+{
+    return HistoryStore::loadSticky(*this);
+}
+
+void Preferences::saveSticky(const QList<Item> &items)
+{
+    HistoryStore::saveSticky(*this, items);
+}
+
 void Preferences::makeFilePrivate()
 {
     // The file holds everything the user copied, passwords included. QSettings would create the
@@ -124,7 +153,8 @@ void Preferences::makeFilePrivate()
         ::chmod(folder.constData(), 0700);
     } else {
         struct stat status;
-        if (::stat(folder.constData(), &status) == 0 && (status.st_mode & 0077) && status.st_uid == ::getuid())
+        if (::stat(folder.constData(), &status) == 0 && (status.st_mode & 0077) &&
+            status.st_uid == ::getuid())
             ::chmod(folder.constData(), status.st_mode & 0700);
     }
 
@@ -148,15 +178,17 @@ void Preferences::sync()
     {
         QSettings writer(fileName(), QSettings::IniFormat);
         writer.sync();
-        // A damaged file reads as FormatError but is still rewritten; only AccessError means the write failed.
+        // A damaged file reads as FormatError but is still rewritten; only AccessError means the write
+        // failed.
         ok = writer.status() != QSettings::AccessError;
     }
     QSettings::sync();
 
     if (!ok && syncSucceeded)
-        qWarning("Could not write the settings file %s: the history is kept in memory and written with the next "
-                 "successful save",
-                 qUtf8Printable(fileName()));
+        qWarning(
+            "Could not write the settings file %s: the history is kept in memory and written with the next "
+            "successful save",
+            qUtf8Printable(fileName()));
     syncSucceeded = ok;
 }
 

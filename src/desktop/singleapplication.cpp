@@ -5,7 +5,6 @@ namespace Morv {
 SingleApplication::SingleApplication(int &argc, char **argv, int startOption)
     : QApplication(argc, argv)
     , option(startOption)
-{
-}
+{}
 
 } // namespace Morv

@@ -22,8 +22,7 @@ std::unique_ptr<KSystemClipboard> createForPlatform()
 
 KSystemClipboard::KSystemClipboard(QObject *parent)
     : QObject(parent)
-{
-}
+{}
 
 KSystemClipboard *KSystemClipboard::instance()
 {

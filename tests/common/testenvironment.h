@@ -25,8 +25,8 @@ inline void setUp()
 // The file the preferences store reads and writes in test mode.
 inline QString settingsFile()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-           + QStringLiteral("/morv/morv-clip.ini");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/morv/morv-clip.ini");
 }
 
 // Forgets every stored value, in memory and on disk, so a test case starts from defaults.

@@ -40,7 +40,8 @@ private:
         // millisecond with the same size would look unchanged.
         static int generation = 0;
         file.flush();
-        file.setFileTime(QDateTime::currentDateTime().addSecs(++generation), QFileDevice::FileModificationTime);
+        file.setFileTime(QDateTime::currentDateTime().addSecs(++generation),
+                         QFileDevice::FileModificationTime);
         file.close();
         Preferences::instance()->sync(); // picks up the new file
     }
@@ -112,14 +113,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("synchronizePSE");
         QTest::addColumn<bool>("onSelect");
         QTest::addColumn<bool>("instantly");
-        QTest::newRow("off, 0") << "false" << "0" << false << false;
-        QTest::newRow("off, 1") << "false" << "1" << false << false;
-        QTest::newRow("off, 2") << "false" << "2" << false << false;
-        QTest::newRow("on, 0") << "true" << "0" << false << false;
-        QTest::newRow("on, 1") << "true" << "1" << true << false;
-        QTest::newRow("on, 2") << "true" << "2" << true << true;
-        QTest::newRow("on, 3") << "true" << "3" << true << false;
-        QTest::newRow("on, garbage") << "true" << "x" << false << false;
+        QTest::newRow("off, 0") << "false"
+                                << "0" << false << false;
+        QTest::newRow("off, 1") << "false"
+                                << "1" << false << false;
+        QTest::newRow("off, 2") << "false"
+                                << "2" << false << false;
+        QTest::newRow("on, 0") << "true"
+                               << "0" << false << false;
+        QTest::newRow("on, 1") << "true"
+                               << "1" << true << false;
+        QTest::newRow("on, 2") << "true"
+                               << "2" << true << true;
+        QTest::newRow("on, 3") << "true"
+                               << "3" << true << false;
+        QTest::newRow("on, garbage") << "true"
+                                     << "x" << false << false;
     }
 
     void derivedQueries()
@@ -128,8 +137,8 @@ private Q_SLOTS:
         QFETCH(QString, synchronizePSE);
         QFETCH(bool, onSelect);
         QFETCH(bool, instantly);
-        writeFile("[General]\nplatformExtensions=" + platformExtensions.toUtf8() + "\nsynchronizePSE="
-                  + synchronizePSE.toUtf8() + "\n");
+        writeFile("[General]\nplatformExtensions=" + platformExtensions.toUtf8() +
+                  "\nsynchronizePSE=" + synchronizePSE.toUtf8() + "\n");
         QCOMPARE(Preferences::instance()->synchronizePSEOnSelect(), onSelect);
         QCOMPARE(Preferences::instance()->synchronizePSEInstantly(), instantly);
     }
@@ -182,7 +191,8 @@ private Q_SLOTS:
         }
         Preferences *p = Preferences::instance();
         p->setValue(QStringLiteral("displaySize"), 77);
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Could not write the settings file .*morv-clip\\.ini")));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral(
+                                               "^Could not write the settings file .*morv-clip\\.ini")));
         p->sync();
         QVERIFY(!p->lastSyncSucceeded());
         // No second warning while the failure goes on (an unexpected message fails the test).

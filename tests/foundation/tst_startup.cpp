@@ -45,7 +45,8 @@ private Q_SLOTS:
 
     void aMissingIconFileGivesAnEmptyIcon()
     {
-        Preferences::instance()->setValue(QStringLiteral("tray_icon_file"), QStringLiteral("/nonexistent/icon.png"));
+        Preferences::instance()->setValue(QStringLiteral("tray_icon_file"),
+                                          QStringLiteral("/nonexistent/icon.png"));
         Morv::StartUp::setWindowIconFromPreferences();
         QVERIFY(QGuiApplication::windowIcon().pixmap(32, 32).isNull());
         Preferences::instance()->remove(QStringLiteral("tray_icon_file"));
@@ -71,7 +72,8 @@ private Q_SLOTS:
 #else
         // Before the identity is set the store would bind to another file: a debug build stops.
         QProcess early;
-        early.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--preferences-before-identity")});
+        early.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--preferences-before-identity")});
         QVERIFY(early.waitForFinished(20000));
         QCOMPARE(early.exitStatus(), QProcess::CrashExit);
         QVERIFY(early.readAllStandardError().contains("created before the application identity"));

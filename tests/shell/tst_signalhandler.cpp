@@ -152,6 +152,11 @@ private Q_SLOTS:
 
     void withoutASocketPairTheSignalsKeepTheirDefaultAction()
     {
+#ifdef __SANITIZE_ADDRESS__
+        // Out of descriptors, the sanitizers cannot open the pipe they check memory with and
+        // report the child's construction of its QObject base as an error.
+        QSKIP("needs spare descriptors that a sanitizer build does not have");
+#endif
         QProcess child;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("TST_NO_DESCRIPTORS_LEFT"), QStringLiteral("1"));
@@ -189,14 +194,17 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsSet("TST_EARLY_SIGNAL"))
         return earlySignal(argc, argv);
     if (isChildWithoutDescriptors()) {
-        // Every descriptor in use: socketpair() fails.
+        // Nearly every descriptor in use: socketpair() fails.
         QCoreApplication app(argc, argv);
         struct rlimit limit;
         ::getrlimit(RLIMIT_NOFILE, &limit);
         limit.rlim_cur = 64;
         ::setrlimit(RLIMIT_NOFILE, &limit);
-        while (::open("/dev/null", O_RDONLY) >= 0) {
-        }
+        int last = -1;
+        for (int fd = ::open("/dev/null", O_RDONLY); fd >= 0; fd = ::open("/dev/null", O_RDONLY))
+            last = fd;
+        // One descriptor left: too few for a socket pair, enough for the sanitizers' own needs.
+        ::close(last);
         if (!SignalHandler::instance()->isActive())
             fputs("bridge inactive\n", stderr);
         ::raise(SIGTERM);

@@ -173,7 +173,8 @@ bool QxtGlobalShortcutPrivate::grabNativeKey(quint32 nativeKeycode, quint32 nati
 bool QxtGlobalShortcutPrivate::ungrabNativeKey(quint32 nativeKeycode, quint32 nativeModifiers)
 {
     Display *display = x11Display();
-    if (!display)
+    // As above: AnyKey would release every grab of ours with these modifiers.
+    if (!display || nativeKeycode == 0)
         return false;
     const Window root = DefaultRootWindow(display);
 

@@ -263,6 +263,17 @@ private Q_SLOTS:
         QCOMPARE(changed.count(), 0);
     }
 
+    void canBeDeletedWhileCapturing()
+    {
+        startCapture();
+        xdotool({"key", "g"});
+        QTRY_COMPARE(button->text(), QStringLiteral("G..."));
+        // The focus leaves the capture button while the widget is being torn down.
+        delete widget;
+        QCOMPARE(QWidget::keyboardGrabber(), nullptr);
+        QTest::qWait(700);
+    }
+
     void theClearButtonEmptiesTheSequence()
     {
         widget->setKeySequence(QKeySequence(Qt::CTRL | Qt::Key_X));

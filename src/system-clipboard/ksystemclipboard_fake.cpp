@@ -123,7 +123,8 @@ void FakeSystemClipboard::report(QClipboard::Mode mode, Report how, int times)
             Q_EMIT changed(mode);
             break;
         case Report::Queued:
-            QMetaObject::invokeMethod(this, [this, mode] { Q_EMIT changed(mode); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, mode] { Q_EMIT changed(mode); }, Qt::QueuedConnection);
             break;
         case Report::Silent:
             break;

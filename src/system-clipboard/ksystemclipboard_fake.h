@@ -56,7 +56,8 @@ public:
                       Report report = Report::Synchronous);
 
     // The program that owned the clipboard exits: the offer lists no formats any more.
-    void simulateOwnerExit(QClipboard::Mode mode = QClipboard::Clipboard, Report report = Report::Synchronous);
+    void simulateOwnerExit(QClipboard::Mode mode = QClipboard::Clipboard,
+                           Report report = Report::Synchronous);
 
     // Reports a change of the clipboard without changing its offer.
     void notify(QClipboard::Mode mode, Report report = Report::Synchronous);

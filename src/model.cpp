@@ -4,7 +4,31 @@
 #include "itempresentation.h"
 #include "preferences.h"
 
+#include <QMimeData>
+
 namespace Morv {
+
+namespace {
+
+// Whether a clipboard offers the item's content already. Copying it there again would change
+// nothing for the user, and on platforms that report the program's own writes as later events the
+// two clipboards would copy to each other for ever. The format list is looked at first, so that a
+// large offer elsewhere is not fetched for nothing.
+bool alreadyOffered(const Item &item, QClipboard::Mode mode)
+{
+    const QMimeData *mime = ClipboardWrap::instance()->mimeData(mode);
+    if (!mime || Item::isSecret(mime))
+        return false;
+    const QStringList formats = mime->formats();
+    const ClipboardContent &content = item.content();
+    for (auto it = content.keyBegin(); it != content.keyEnd(); ++it) {
+        if (!formats.contains(*it))
+            return false;
+    }
+    return Item(mode).content() == content;
+}
+
+} // namespace
 
 Model::Model(QObject *parent)
     : QAbstractListModel(parent)
@@ -67,6 +91,15 @@ QVariant Model::data(const QModelIndex &index, int role) const
         return ItemPresentation::toolTip(*item);
     case Qt::FontRole:
         return index == currentIndex ? boldFont : normalFont;
+    case Qt::SizeHintRole:
+    case Qt::TextAlignmentRole:
+    case Qt::BackgroundRole:
+    case Qt::ForegroundRole:
+    case Qt::CheckStateRole:
+    case Qt::InitialSortOrderRole:
+        // Views take these as sizes, flags, brushes and states: an empty text would read as a zero
+        // size or a black brush. No value lets them use their own.
+        return QVariant();
     default:
         return QString();
     }
@@ -96,7 +129,7 @@ void Model::clipboard_changed(QClipboard::Mode mode)
         return;
     }
 
-    if (preferences->synchronizePSEInstantly())
+    if (preferences->synchronizePSEInstantly() && !alreadyOffered(item, Item::oppositeMode(mode)))
         item.toClipboard(OtherMode);
 
     const int stickyRow = int(sticky.indexOf(item));

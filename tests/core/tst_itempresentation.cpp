@@ -307,7 +307,8 @@ private Q_SLOTS:
             << int(QClipboard::Clipboard) << int(Morv::RichText) << "Clipboard: Rich Text";
         QTest::newRow("clipboard plain")
             << int(QClipboard::Clipboard) << int(Morv::PlainText) << "Clipboard: Plain Text";
-        QTest::newRow("unknown mode") << 7 << int(Morv::PlainText) << ": Plain Text";
+        // QClipboard::Mode can hold 0 to 3; 3 names no clipboard.
+        QTest::newRow("unknown mode") << 3 << int(Morv::PlainText) << ": Plain Text";
         QTest::newRow("unknown type") << int(QClipboard::Selection) << 12 << "Selection: ";
     }
 

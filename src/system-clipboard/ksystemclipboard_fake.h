@@ -39,6 +39,7 @@ public:
     ~FakeSystemClipboard() override;
 
     // Installs a new fake as the process-wide clipboard and returns it (owned by KSystemClipboard).
+    // Once per process, before the clipboard wrapper is first used; reset() prepares the next test.
     static FakeSystemClipboard *install();
 
     const QMimeData *mimeData(QClipboard::Mode mode) const override;

@@ -7,8 +7,7 @@ namespace Morv {
 DbusInterface::DbusInterface(Systray *tray, QObject *parent)
     : QObject(parent)
     , tray(tray)
-{
-}
+{}
 
 void DbusInterface::show()
 {

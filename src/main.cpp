@@ -1,11 +1,20 @@
+#include "dbusinterface.h"
 #include "desktop/singleapplication.h"
 #include "desktop/translator.h"
 #include "signalhandler.h"
 #include "startup.h"
+#include "systray.h"
+
+#include <QDBusConnection>
+#include <QDBusError>
+#include <QDebug>
 
 namespace {
 
-void createSignalBridge() {}
+void createSignalBridge()
+{
+    Morv::SignalHandler::instance();
+}
 
 void loadTranslations()
 {
@@ -27,5 +36,25 @@ int main(int argc, char *argv[])
     Morv::StartUp::setIdentity();
     Morv::StartUp::setApplicationDefaults();
     Morv::StartUp::setWindowIconFromPreferences();
+
+    // The service name is the single-instance check, and it is taken before anything touches the
+    // user's data: a second process must neither load the history and write its stale copy back
+    // over the running instance's, nor fight it for the key grab.
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.registerService(QStringLiteral("org.morv.morv-clip"))) {
+        qWarning("Can't register D-Bus service");
+        qWarning("An instance of morv-clip is already running!");
+        return 1;
+    }
+
+    Morv::Systray tray;
+    Morv::DbusInterface dbusInterface(&tray);
+    if (!bus.registerObject(QStringLiteral("/org/morv/clip"), &dbusInterface,
+                            QDBusConnection::ExportAllSlots))
+        qWarning() << "Can't register object:" << bus.lastError().message();
+
+    tray.setVisible(true);
+    // Teardown in reverse order: the D-Bus object goes first, then the tray, whose history model
+    // stores the history and the sticky items from its destructor.
     return Morv::StartUp::runEventLoop();
 }

@@ -37,9 +37,9 @@ Systray::Systray(QObject *parent)
     trayMenu = new QMenu; // no parent: deleted by the destructor
     // The theme name is written as the desktop has always looked it up; the compiled-in image
     // stands in where the theme has no such icon.
-    QAction *clear = trayMenu->addAction(themeIcon(QStringLiteral("edit-clear-hstory"),
-                                                   QStringLiteral(":/icons/edit-clear-history.png")),
-                                         tr("C&lear clipboard history"));
+    QAction *clear = trayMenu->addAction(
+        themeIcon(QStringLiteral("edit-clear-hstory"), QStringLiteral(":/icons/edit-clear-history.png")),
+        tr("C&lear clipboard history"));
     connect(clear, &QAction::triggered, this, &Systray::clear_history);
     QAction *configure = trayMenu->addAction(
         themeIcon(QStringLiteral("configure"), QStringLiteral(":/icons/configure.png")), tr("&Configure..."));
@@ -49,7 +49,8 @@ Systray::Systray(QObject *parent)
         themeIcon(QStringLiteral("help-about"), QStringLiteral(":/icons/help-about.png")), tr("&About ..."));
     connect(about, &QAction::triggered, this, &Systray::showAbout);
     QAction *quit = trayMenu->addAction(
-        themeIcon(QStringLiteral("application-exit"), QStringLiteral(":/icons/application-exit.png")), tr("&Quit"));
+        themeIcon(QStringLiteral("application-exit"), QStringLiteral(":/icons/application-exit.png")),
+        tr("&Quit"));
     connect(quit, &QAction::triggered, qApp, &QCoreApplication::quit);
     setContextMenu(trayMenu);
 
@@ -96,9 +97,9 @@ void Systray::systray_activated(QSystemTrayIcon::ActivationReason reason)
 void Systray::clear_history()
 {
     if (Preferences::instance()->confirmClear()) {
-        const QMessageBox::StandardButton answer =
-            QMessageBox::question(nullptr, tr("Confirm"), tr("Are you sure that you want to clear your clipboard history?"),
-                                  QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
+        const QMessageBox::StandardButton answer = QMessageBox::question(
+            nullptr, tr("Confirm"), tr("Are you sure that you want to clear your clipboard history?"),
+            QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
         if (answer != QMessageBox::Ok)
             return;
     }

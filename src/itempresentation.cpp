@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QCoreApplication>
+#include <QHash>
 #include <QPainter>
 #include <QPixmap>
 #include <QPixmapCache>
@@ -126,12 +127,31 @@ QString displayText(const Item &item)
     return QString();
 }
 
+namespace {
+
+// The compiled-in image of a type icon. Building the icon decodes the PNG, and a menu rebuild asks
+// for an icon per row, so each is built once; the pixmaps go before the application object does.
+QIcon fallbackIcon(const QString &name)
+{
+    static QHash<QString, QIcon> icons;
+    [[maybe_unused]] static const bool releasedAtExit = [] {
+        qAddPostRoutine([] { icons.clear(); });
+        return true;
+    }();
+    auto it = icons.constFind(name);
+    if (it == icons.constEnd())
+        it = icons.insert(name, QIcon(QStringLiteral(":/icons/%1.png").arg(name)));
+    return it.value();
+}
+
+} // namespace
+
 QIcon typeIcon(const Item &item)
 {
     const QString name = iconName(item.contentType());
     if (name.isEmpty())
         return QIcon();
-    return QIcon::fromTheme(name, QIcon(QStringLiteral(":/icons/%1.png").arg(name)));
+    return QIcon::fromTheme(name, fallbackIcon(name));
 }
 
 QIcon itemIcon(const Item &item)

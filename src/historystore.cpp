@@ -118,9 +118,11 @@ QStringList arrayElements(QSettings &settings, const ProblemLog &log)
 class ContentReader
 {
 public:
+    // Made while the array's group is the current one.
     ContentReader(QSettings &settings, const ProblemLog &log)
         : settings(settings)
         , log(log)
+        , arrayGroup(settings.group() + QLatin1Char('/'))
     {}
 
     ClipboardContent read(const QString &element)
@@ -213,7 +215,7 @@ private:
         if (settings.format() != QSettings::IniFormat && settings.format() != QSettings::NativeFormat)
             return std::nullopt;
         if (!rawValues)
-            rawValues = IniFileReader::readValues(settings.fileName(), settings.group() + QLatin1Char('/'));
+            rawValues = IniFileReader::readValues(settings.fileName(), arrayGroup);
         // The current group is the element's.
         const auto text = rawValues->constFind((settings.group() + QLatin1Char('/') + contentKey).toLower());
         if (text == rawValues->constEnd())
@@ -237,6 +239,7 @@ private:
 
     QSettings &settings;
     const ProblemLog &log;
+    const QString arrayGroup;
     std::optional<QHash<QString, QString>> rawValues;
 };
 

@@ -342,7 +342,9 @@ void HistoryStore::saveHistory(QSettings &settings, const QList<Item> &items, bo
             settings.setArrayIndex(i);
             const Item &item = items.at(i);
             settings.setValue(modeKey, int(item.mode()));
-            settings.setValue(contentTypeKey, int(item.contentType()));
+            // Unsigned: the same text as an int for every known type, and an unknown type above
+            // the int range (taken over from a damaged file) still reads back.
+            settings.setValue(contentTypeKey, uint(item.contentType()));
             settings.setValue(contentKey, QVariant::fromValue(item.content()));
         }
         settings.endArray();

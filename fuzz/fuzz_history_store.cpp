@@ -1,0 +1,131 @@
+// Feeds settings files to the loader of the stored history and sticky items. Besides crashes,
+// hangs and huge allocations (libFuzzer's -timeout and -malloc_limit_mb), it checks two things on
+// every input:
+// - whatever the loader recovered stores and loads back unchanged;
+// - the raw INI values the loader falls back on for damaged contents are the ones QSettings reads
+//   (compared on plain string values, where QSettings shows its unescaped text).
+
+#include "historystore.h"
+#include "inifilereader.h"
+#include "item.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+QTemporaryDir *directory = nullptr;
+
+void dropMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+        std::abort();
+    }
+}
+
+[[noreturn]] void fail(const char *what, const QString &detail)
+{
+    std::fprintf(stderr, "fuzz_history_store: %s: %s\n", what, qPrintable(detail));
+    std::abort();
+}
+
+QString nextFileName()
+{
+    // A new name for every file: QSettings keeps parsed files by name, and a rewrite within the
+    // same millisecond and with the same size would look unchanged.
+    static quint64 count = 0;
+    return directory->filePath(QStringLiteral("%1.ini").arg(++count));
+}
+
+void checkStoredAgain(const QList<Morv::Item> &history)
+{
+    const QString file = nextFileName();
+    {
+        QSettings out(file, QSettings::IniFormat);
+        Morv::HistoryStore::saveHistory(out, history, false);
+    }
+    QSettings in(file, QSettings::IniFormat);
+    const QList<Morv::Item> again = Morv::HistoryStore::loadHistory(in);
+    if (again.size() != history.size())
+        fail("reloaded history differs in size", QString::number(again.size()));
+    for (qsizetype i = 0; i < history.size(); ++i) {
+        if (again.at(i).mode() != history.at(i).mode() ||
+            again.at(i).contentType() != history.at(i).contentType() ||
+            again.at(i).content() != history.at(i).content())
+            fail("reloaded item differs", QString::number(i + 1));
+    }
+    QFile::remove(file);
+}
+
+void checkRawValues(QSettings &settings)
+{
+    const QHash<QString, QString> raw = Morv::IniFileReader::readValues(settings.fileName(), QString());
+    const QStringList keys = settings.allKeys();
+    for (const QString &key : keys) {
+        // Keys QSettings cannot look up again (it normalises the slashes of a lookup).
+        if (key.isEmpty() || key.contains(QLatin1String("//")) || key.startsWith(QLatin1Char('/')) ||
+            key.endsWith(QLatin1Char('/')))
+            continue;
+        const QVariant value = settings.value(key);
+        if (value.typeId() != QMetaType::QString)
+            continue;
+        const auto text = raw.constFind(key.toLower());
+        if (text == raw.constEnd())
+            fail("a value QSettings reads is missing from the raw values", key);
+        // QSettings turns "@@..." into "@..." and reads other "@" values as variants.
+        if (!text->startsWith(QLatin1Char('@')) && *text != value.toString())
+            fail("a raw value differs from QSettings' text", key);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    qInstallMessageHandler(dropMessages);
+    // As in the program, an application object exists: QSettings decodes stored values of any
+    // type, and some (pixmaps, cursors) need one.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication application(*argc, *argv);
+    // Thousands of small files a second: on a memory file system where there is one.
+    const QString base = QFileInfo(QStringLiteral("/dev/shm")).isWritable()
+                             ? QStringLiteral("/dev/shm/morv-fuzz-XXXXXX")
+                             : QString();
+    directory = base.isEmpty() ? new QTemporaryDir : new QTemporaryDir(base);
+    if (!directory->isValid())
+        fail("no temporary folder", directory->errorString());
+    std::atexit([] { delete directory; });
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QString file = nextFileName();
+    {
+        QFile out(file);
+        if (!out.open(QIODevice::WriteOnly))
+            fail("cannot write", file);
+        out.write(reinterpret_cast<const char *>(data), qint64(size));
+    }
+    {
+        QSettings settings(file, QSettings::IniFormat);
+        const QList<Morv::Item> history = Morv::HistoryStore::loadHistory(settings);
+        const QList<Morv::Item> sticky = Morv::HistoryStore::loadSticky(settings);
+        for (const Morv::Item &item : sticky) {
+            if (!item.isValid() || item.text().isEmpty())
+                fail("an empty sticky item was loaded", item.text());
+        }
+        checkRawValues(settings);
+        checkStoredAgain(history);
+    }
+    QFile::remove(file);
+    return 0;
+}

@@ -6,8 +6,8 @@
 //   (compared on plain string values, where QSettings shows its unescaped text).
 
 #include "historystore.h"
-#include "inifilereader.h"
 #include "item.h"
+#include "rawvaluecheck.h"
 
 #include <QApplication>
 #include <QFile>
@@ -64,27 +64,6 @@ void checkStoredAgain(const QList<Morv::Item> &history)
     QFile::remove(file);
 }
 
-void checkRawValues(QSettings &settings)
-{
-    const QHash<QString, QString> raw = Morv::IniFileReader::readValues(settings.fileName(), QString());
-    const QStringList keys = settings.allKeys();
-    for (const QString &key : keys) {
-        // Keys QSettings cannot look up again (it normalises the slashes of a lookup).
-        if (key.isEmpty() || key.contains(QLatin1String("//")) || key.startsWith(QLatin1Char('/')) ||
-            key.endsWith(QLatin1Char('/')))
-            continue;
-        const QVariant value = settings.value(key);
-        if (value.typeId() != QMetaType::QString)
-            continue;
-        const auto text = raw.constFind(key.toLower());
-        if (text == raw.constEnd())
-            fail("a value QSettings reads is missing from the raw values", key);
-        // QSettings turns "@@..." into "@..." and reads other "@" values as variants.
-        if (!text->startsWith(QLatin1Char('@')) && *text != value.toString())
-            fail("a raw value differs from QSettings' text", key);
-    }
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
@@ -123,7 +102,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             if (!item.isValid() || item.text().isEmpty())
                 fail("an empty sticky item was loaded", item.text());
         }
-        checkRawValues(settings);
+        if (const QString key = RawValueCheck::firstDifference(settings); !key.isEmpty())
+            fail("a raw value differs from what QSettings reads", key);
         checkStoredAgain(history);
     }
     QFile::remove(file);

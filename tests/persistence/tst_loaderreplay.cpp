@@ -1,4 +1,5 @@
 #include "historystore.h"
+#include "rawvaluecheck.h"
 #include "storedtext.h"
 #include "testenvironment.h"
 
@@ -10,8 +11,8 @@
 using Morv::HistoryStore;
 
 // Replays the fuzzer's seed corpus and the inputs that once broke the loader (fuzz/regressions)
-// through the loader of a normal build, on every run: each loads quickly, and what was recovered
-// stores and loads back unchanged.
+// through the loader of a normal build, on every run: each loads quickly, what was recovered
+// stores and loads back unchanged, and the raw values the loader falls back on match QSettings.
 class TestLoaderReplay : public QObject
 {
     Q_OBJECT
@@ -56,6 +57,7 @@ private Q_SLOTS:
         QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
         for (const Morv::Item &item : sticky)
             QVERIFY(item.isValid() && !item.text().isEmpty());
+        QCOMPARE(RawValueCheck::firstDifference(settings), QString());
 
         QSettings again(dir.filePath(QStringLiteral("again-") + QFileInfo(input).fileName()),
                         QSettings::IniFormat);

@@ -80,7 +80,7 @@ QStringList arrayElements(QSettings &settings, const ProblemLog &log)
                          .arg(itemsArray, ContentStreamReader::printable(group)));
     }
     for (const QString &key : settings.childKeys()) {
-        if (key.compare(sizeKey, Qt::CaseInsensitive) != 0)
+        if (key != sizeKey)
             log.warn(QStringLiteral("\"%1/%2\" is no item; ignored")
                          .arg(itemsArray, ContentStreamReader::printable(key)));
     }
@@ -217,7 +217,7 @@ private:
         if (!rawValues)
             rawValues = IniFileReader::readValues(settings.fileName(), arrayGroup);
         // The current group is the element's.
-        const auto text = rawValues->constFind((settings.group() + QLatin1Char('/') + contentKey).toLower());
+        const auto text = rawValues->constFind(settings.group() + QLatin1Char('/') + contentKey);
         if (text == rawValues->constEnd())
             return std::nullopt;
         if (!text->startsWith(variantPrefix))

@@ -68,7 +68,6 @@ QHash<QString, QString> IniFileReader::readValues(const QString &fileName, const
         return values;
     const QByteArray contents = file.readAll();
     const QByteArrayView data(contents);
-    const QString wanted = prefix.toLower();
 
     qsizetype position = data.startsWith("\xef\xbb\xbf") ? 3 : 0;
     QString section; // "" for the section General, else the section's name and "/"
@@ -90,8 +89,8 @@ QHash<QString, QString> IniFileReader::readValues(const QString &fileName, const
         }
         if (equals < 0)
             continue; // a comment or a line that is no assignment
-        const QString key = (section + unescapeKey(line.first(equals).trimmed())).toLower();
-        if (!key.startsWith(wanted))
+        const QString key = section + unescapeKey(line.first(equals).trimmed());
+        if (!key.startsWith(prefix))
             continue;
         QString value;
         // A later line with the same key replaces an earlier one, as in QSettings.

@@ -15,9 +15,9 @@ class IniFileReader
 {
 public:
     // The values whose full key (section and key, joined by "/", as QSettings names them) starts
-    // with prefix. Keys are compared without regard to case, as QSettings does for INI files, and
-    // are returned in lower case. Values that QSettings reads as lists are left out. An unreadable
-    // file gives no values.
+    // with prefix. Keys are case-sensitive, as in QSettings outside Windows; of a key given twice,
+    // the later value counts. Values that QSettings reads as lists are left out. An unreadable file
+    // gives no values.
     static QHash<QString, QString> readValues(const QString &fileName, const QString &prefix);
 
     // Exposed for the tests: one value's text as QSettings unescapes it; false when QSettings

@@ -23,7 +23,7 @@ inline QString firstDifference(QSettings &settings)
         const QVariant value = settings.value(key);
         if (value.typeId() != QMetaType::QString)
             continue;
-        const auto text = raw.constFind(key.toLower());
+        const auto text = raw.constFind(key);
         if (text == raw.constEnd() || (!text->startsWith(QLatin1Char('@')) && *text != value.toString()))
             return key;
     }

@@ -11,7 +11,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -74,14 +73,12 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     static QApplication application(*argc, *argv);
-    // Thousands of small files a second: on a memory file system where there is one.
-    const QString base = QFileInfo(QStringLiteral("/dev/shm")).isWritable()
-                             ? QStringLiteral("/dev/shm/morv-fuzz-XXXXXX")
-                             : QString();
-    directory = base.isEmpty() ? new QTemporaryDir : new QTemporaryDir(base);
+    // Thousands of small files a second; run-fuzzer puts them on a memory file system and removes
+    // the folder afterwards (libFuzzer ends the process without running exit handlers).
+    const QString base = qEnvironmentVariable("MORV_FUZZ_TMPDIR");
+    directory = base.isEmpty() ? new QTemporaryDir : new QTemporaryDir(base + QStringLiteral("/XXXXXX"));
     if (!directory->isValid())
         fail("no temporary folder", directory->errorString());
-    std::atexit([] { delete directory; });
     return 0;
 }
 

@@ -11,6 +11,11 @@ class Item;
 // The stored history (group "dynamic") and sticky items (group "sticky") of a settings file.
 // Works on any QSettings object, so that damaged files can be read in tests and fuzzers without
 // the process-wide preferences.
+//
+// Loading takes whatever is sound from a damaged file and writes one warning per problem: the
+// stored item count is checked against the items present rather than trusted, a content stream
+// damaged part-way keeps the formats before the damage, and an item whose content cannot be read
+// at all is restored with an empty content.
 class HistoryStore
 {
 public:

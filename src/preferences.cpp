@@ -2,6 +2,7 @@
 
 #include "historystore.h"
 #include "item.h"
+#include "legacyclipboardcontent.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -44,8 +45,10 @@ Preferences::Preferences()
 {
     // Stored history contents name their type; reading them needs the type registered first.
     // Registered under its own name only: with an alias registered, QSettings would store the
-    // alias (a different one from run to run) instead of "QHash<QString,QByteArray>".
-    qRegisterMetaType<ClipboardContent>();
+    // alias (a different one from run to run) instead of "QHash<QString,QByteArray>". The names
+    // earlier versions stored go to a type of their own (done during static initialisation
+    // already; repeated here so the order does not matter).
+    LegacyClipboardContent::registerMetaTypes();
 }
 
 Preferences::~Preferences()

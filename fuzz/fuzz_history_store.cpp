@@ -1,0 +1,108 @@
+// Feeds settings files to the loader of the stored history and sticky items. Besides crashes,
+// hangs and huge allocations (libFuzzer's -timeout and -malloc_limit_mb), it checks two things on
+// every input:
+// - whatever the loader recovered stores and loads back unchanged;
+// - the raw INI values the loader falls back on for damaged contents are the ones QSettings reads
+//   (compared on plain string values, where QSettings shows its unescaped text).
+
+#include "historystore.h"
+#include "item.h"
+#include "rawvaluecheck.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+QTemporaryDir *directory = nullptr;
+
+void dropMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+        std::abort();
+    }
+}
+
+[[noreturn]] void fail(const char *what, const QString &detail)
+{
+    std::fprintf(stderr, "fuzz_history_store: %s: %s\n", what, qPrintable(detail));
+    std::abort();
+}
+
+QString nextFileName()
+{
+    // A new name for every file: QSettings keeps parsed files by name, and a rewrite within the
+    // same millisecond and with the same size would look unchanged.
+    static quint64 count = 0;
+    return directory->filePath(QStringLiteral("%1.ini").arg(++count));
+}
+
+void checkStoredAgain(const QList<Morv::Item> &history)
+{
+    const QString file = nextFileName();
+    {
+        QSettings out(file, QSettings::IniFormat);
+        Morv::HistoryStore::saveHistory(out, history, false);
+    }
+    QSettings in(file, QSettings::IniFormat);
+    const QList<Morv::Item> again = Morv::HistoryStore::loadHistory(in);
+    if (again.size() != history.size())
+        fail("reloaded history differs in size", QString::number(again.size()));
+    for (qsizetype i = 0; i < history.size(); ++i) {
+        if (again.at(i).mode() != history.at(i).mode() ||
+            again.at(i).contentType() != history.at(i).contentType() ||
+            again.at(i).content() != history.at(i).content())
+            fail("reloaded item differs", QString::number(i + 1));
+    }
+    QFile::remove(file);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    qInstallMessageHandler(dropMessages);
+    // As in the program, an application object exists: QSettings decodes stored values of any
+    // type, and some (pixmaps, cursors) need one.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication application(*argc, *argv);
+    // Thousands of small files a second; run-fuzzer puts them on a memory file system and removes
+    // the folder afterwards (libFuzzer ends the process without running exit handlers).
+    const QString base = qEnvironmentVariable("MORV_FUZZ_TMPDIR");
+    directory = base.isEmpty() ? new QTemporaryDir : new QTemporaryDir(base + QStringLiteral("/XXXXXX"));
+    if (!directory->isValid())
+        fail("no temporary folder", directory->errorString());
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QString file = nextFileName();
+    {
+        QFile out(file);
+        if (!out.open(QIODevice::WriteOnly))
+            fail("cannot write", file);
+        out.write(reinterpret_cast<const char *>(data), qint64(size));
+    }
+    {
+        QSettings settings(file, QSettings::IniFormat);
+        const QList<Morv::Item> history = Morv::HistoryStore::loadHistory(settings);
+        const QList<Morv::Item> sticky = Morv::HistoryStore::loadSticky(settings);
+        for (const Morv::Item &item : sticky) {
+            if (!item.isValid() || item.text().isEmpty())
+                fail("an empty sticky item was loaded", item.text());
+        }
+        if (const QString key = RawValueCheck::firstDifference(settings); !key.isEmpty())
+            fail("a raw value differs from what QSettings reads", key);
+        checkStoredAgain(history);
+    }
+    QFile::remove(file);
+    return 0;
+}

@@ -159,11 +159,10 @@ void OfferReader::timedOut()
 {
     if (fd < 0 || done)
         return;
-    const qsizetype skipped = types.size() - next;
-    if (skipped > 0)
-        qWarning("The clipboard's owner sent nothing for \"%s\" in %d ms: skipping it and the %lld formats "
-                 "after it",
-                 qUtf8Printable(currentType), timeout, static_cast<long long>(skipped));
+    if (next < types.size())
+        qWarning(
+            "The clipboard's owner sent nothing for \"%s\" in %d ms: skipping it and the rest of the offer",
+            qUtf8Printable(currentType), timeout);
     else
         qWarning("The clipboard's owner sent nothing for \"%s\" in %d ms: skipping it",
                  qUtf8Printable(currentType), timeout);

@@ -51,13 +51,18 @@ std::unique_ptr<WaylandSystemClipboard> WaylandSystemClipboard::create()
             ? static_cast<wl_display *>(native->nativeResourceForIntegration(QByteArrayLiteral("wl_display")))
             : nullptr;
 
+    if (!display) {
+        qWarning("Qt's Wayland platform gave no Wayland connection: copies made in other programs will not "
+                 "be seen");
+        return {};
+    }
+
     WaylandDataControl::Protocol protocol = WaylandDataControl::Protocol::None;
     std::unique_ptr<DataControlDevice> device = WaylandDataControl::connect(display, &protocol);
     if (!device) {
         if (protocol == WaylandDataControl::Protocol::None)
             qWarning("The Wayland compositor gives clipboard managers no access to the clipboard (it offers "
-                     "neither "
-                     "ext nor wlr data-control): copies made in other programs will not be seen");
+                     "neither ext nor wlr data-control): copies made in other programs will not be seen");
         else
             qWarning(
                 "Could not reach the clipboard through %s: copies made in other programs will not be seen",
@@ -229,8 +234,7 @@ void WaylandSystemClipboard::sourceCancelled(DataControlDevice::Source *source)
 void WaylandSystemClipboard::deviceFinished()
 {
     qWarning("The Wayland compositor withdrew the clipboard (its seat is gone): copies made in other "
-             "programs are no "
-             "longer seen");
+             "programs are no longer seen");
     for (Selection *selected : {&clipboard, &primary}) {
         stopReading(*selected);
         selected->source.reset();

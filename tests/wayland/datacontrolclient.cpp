@@ -28,12 +28,15 @@ void globalRemove(void *, wl_registry *, uint32_t) {}
 
 const wl_registry_listener registryListener = {&global, &globalRemove};
 
-// The device announces every selection, ours included; this client does not care.
-void dataOffer(void *, zwlr_data_control_device_v1 *, zwlr_data_control_offer_v1 *offer)
+// The device announces every selection, ours included; this client does not care. An offer is
+// destroyed when a selection names it, not before: libwayland 1.21 leaks an object that is
+// destroyed while an event naming it is still queued.
+void dataOffer(void *, zwlr_data_control_device_v1 *, zwlr_data_control_offer_v1 *) {}
+void selection(void *, zwlr_data_control_device_v1 *, zwlr_data_control_offer_v1 *offer)
 {
-    zwlr_data_control_offer_v1_destroy(offer);
+    if (offer)
+        zwlr_data_control_offer_v1_destroy(offer);
 }
-void selection(void *, zwlr_data_control_device_v1 *, zwlr_data_control_offer_v1 *) {}
 void finished(void *, zwlr_data_control_device_v1 *) {}
 
 const zwlr_data_control_device_v1_listener deviceListener = {&dataOffer, &selection, &finished, &selection};
@@ -71,6 +74,9 @@ DataControlClient::~DataControlClient()
 {
     if (!display)
         return;
+    // Offers announced to the device are destroyed by its listener; one still queued when the device
+    // goes would never be (libwayland creates it while reading, then drops the event).
+    wl_display_roundtrip(display);
     for (zwlr_data_control_source_v1 *source : std::as_const(sources))
         zwlr_data_control_source_v1_destroy(source);
     if (device)

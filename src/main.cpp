@@ -1,5 +1,6 @@
 #include "desktop/singleapplication.h"
 #include "desktop/translator.h"
+#include "signalhandler.h"
 #include "startup.h"
 
 namespace {
@@ -26,5 +27,5 @@ int main(int argc, char *argv[])
     Morv::StartUp::setIdentity();
     Morv::StartUp::setApplicationDefaults();
     Morv::StartUp::setWindowIconFromPreferences();
-    return app.exec();
+    return Morv::StartUp::runEventLoop();
 }

@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "preferences.h"
+#include "signalhandler.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -27,6 +28,13 @@ void setWindowIconFromPreferences()
 {
     // A file that is no readable image gives an empty icon; start-up goes on without a message.
     QGuiApplication::setWindowIcon(QIcon(Preferences::instance()->trayIconFile()));
+}
+
+int runEventLoop()
+{
+    if (SignalHandler::instance()->quitRequested())
+        return 0;
+    return QApplication::exec();
 }
 
 QString catalogue()

@@ -19,6 +19,10 @@ void setApplicationDefaults();
 // so it must follow the two steps above.
 void setWindowIconFromPreferences();
 
+// Runs the event loop and returns its result, the program's exit status. A termination signal
+// that arrived before the loop could run ends the program at once, with status 0.
+int runEventLoop();
+
 // The catalogue name of the program's translations.
 QString catalogue();
 

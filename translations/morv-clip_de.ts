@@ -1,4 +1,233 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
+<context>
+    <name>Morv::Model</name>
+    <message>
+        <source>Welcome to the morv-clip clipboard history applet</source>
+        <translation>Willkommen beim Zwischenablage-Verlauf morv-clip</translation>
+    </message>
+</context>
+<context>
+    <name>Morv::PreferencesDialog</name>
+    <message>
+        <source>morv-clip Preferences</source>
+        <translation>morv-clip – Einstellungen</translation>
+    </message>
+    <message>
+        <source>Clipboard entries count:</source>
+        <translation>Anzahl der Einträge:</translation>
+    </message>
+    <message>
+        <source>The maximum count of dynamic items in the menu</source>
+        <translation>Die höchste Zahl veränderlicher Einträge im Menü</translation>
+    </message>
+    <message>
+        <source> entries</source>
+        <translation> Einträge</translation>
+    </message>
+    <message>
+        <source>Maximum display size:</source>
+        <translation>Maximale Anzeigelänge:</translation>
+    </message>
+    <message>
+        <source>How long is the preview text in the menu</source>
+        <translation>Wie lang der Vorschautext im Menü ist</translation>
+    </message>
+    <message>
+        <source> characters</source>
+        <translation> Zeichen</translation>
+    </message>
+    <message>
+        <source>Useful for bigger text blocks copied for example from dummy terminals (minicom, etc.)</source>
+        <translation>Nützlich für größere Textblöcke, die zum Beispiel aus einfachen Terminals (minicom usw.) kopiert werden</translation>
+    </message>
+    <message>
+        <source>Trim whitespaces for every line</source>
+        <translation>Leerraum in jeder Zeile entfernen</translation>
+    </message>
+    <message>
+        <source>Keyboard shortcut:</source>
+        <translation>Tastenkürzel:</translation>
+    </message>
+    <message>
+        <source>Change global keyboard shortcut to invoke the menu on screen</source>
+        <translation>Globales Tastenkürzel ändern, mit dem das Menü auf dem Bildschirm erscheint</translation>
+    </message>
+    <message>
+        <source>Tray icon image:</source>
+        <translation>Symbol in der Kontrollleiste:</translation>
+    </message>
+    <message>
+        <source>Use clipboard extensions (Selection/FindBuffer) when it&apos;s supported</source>
+        <translation>Zwischenablage-Erweiterungen (Auswahl/Suchpuffer) nutzen, wo sie unterstützt werden</translation>
+    </message>
+    <message>
+        <source>Use platform specific extensions (advanced)</source>
+        <translation>Plattformspezifische Erweiterungen nutzen (für Fortgeschrittene)</translation>
+    </message>
+    <message>
+        <source>No synchronization of clipboard &amp; PSE</source>
+        <translation>Zwischenablage &amp; PSE nicht abgleichen</translation>
+    </message>
+    <message>
+        <source>Synchronize clipboard &amp; PSE when item selected</source>
+        <translation>Zwischenablage &amp; PSE bei Auswahl eines Eintrags abgleichen</translation>
+    </message>
+    <message>
+        <source>Synchronize clipboard &amp; PSE instantly</source>
+        <translation>Zwischenablage &amp; PSE sofort abgleichen</translation>
+    </message>
+    <message>
+        <source>Clear items on exit</source>
+        <translation>Einträge beim Beenden löschen</translation>
+    </message>
+    <message>
+        <source>Synchronize history to storage instantly</source>
+        <translation>Verlauf sofort speichern</translation>
+    </message>
+    <message>
+        <source>Confirm clear history</source>
+        <translation>Löschen des Verlaufs bestätigen</translation>
+    </message>
+    <message>
+        <source>Preferences</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Sticky items are unchanged, always on top snippets in the menu</source>
+        <translation>Feste Einträge sind unveränderliche Textbausteine, die im Menü immer oben stehen</translation>
+    </message>
+    <message>
+        <source>Add new item to the end of the list</source>
+        <translation>Neuen Eintrag am Ende der Liste anfügen</translation>
+    </message>
+    <message>
+        <source>&amp;Add</source>
+        <translation>&amp;Hinzufügen</translation>
+    </message>
+    <message>
+        <source>Remove current item</source>
+        <translation>Aktuellen Eintrag entfernen</translation>
+    </message>
+    <message>
+        <source>&amp;Remove</source>
+        <translation>&amp;Entfernen</translation>
+    </message>
+    <message>
+        <source>Move item up</source>
+        <translation>Eintrag nach oben verschieben</translation>
+    </message>
+    <message>
+        <source>&amp;Up</source>
+        <translation>Nach &amp;oben</translation>
+    </message>
+    <message>
+        <source>Move item down</source>
+        <translation>Eintrag nach unten verschieben</translation>
+    </message>
+    <message>
+        <source>&amp;Down</source>
+        <translation>Nach &amp;unten</translation>
+    </message>
+    <message>
+        <source>Sticky Items</source>
+        <translation>Feste Einträge</translation>
+    </message>
+    <message>
+        <source>On Wayland, apps can&apos;t handle global shortcuts.
+ Set the shortcut in your compositor to call D-Bus instead,
+ e.g.: &apos;qdbus6 org.morv.morv-clip /org/morv/clip show&apos;</source>
+        <translation>Unter Wayland können Programme keine globalen Tastenkürzel verwenden.
+ Legen Sie das Kürzel stattdessen im Compositor fest und rufen Sie damit D-Bus auf,
+ z. B.: &apos;qdbus6 org.morv.morv-clip /org/morv/clip show&apos;</translation>
+    </message>
+    <message>
+        <source>Icon selection</source>
+        <translation>Symbolauswahl</translation>
+    </message>
+    <message>
+        <source>Load icon from file...</source>
+        <translation>Symbol aus Datei laden …</translation>
+    </message>
+    <message>
+        <source>Use default icon</source>
+        <translation>Standardsymbol verwenden</translation>
+    </message>
+    <message>
+        <source>Select icon file</source>
+        <translation>Symboldatei auswählen</translation>
+    </message>
+    <message>
+        <source>Images (*.bmp *.jpg *.jpeg *.png *.svg *.tga)</source>
+        <translation>Bilder (*.bmp *.jpg *.jpeg *.png *.svg *.tga)</translation>
+    </message>
+    <message>
+        <source>Select icon</source>
+        <translation>Symbol auswählen</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Look in:</source>
+        <translation>Suchen in:</translation>
+    </message>
+    <message>
+        <source>Icon name:</source>
+        <translation>Symbolname:</translation>
+    </message>
+    <message>
+        <source>Icon type:</source>
+        <translation>Symboltyp:</translation>
+    </message>
+    <message>
+        <source>Add New Sticky Item</source>
+        <translation>Neuen festen Eintrag hinzufügen</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Clipboard</source>
+        <translation>Zwischenablage</translation>
+    </message>
+    <message>
+        <source>Selection</source>
+        <translation>Auswahl</translation>
+    </message>
+    <message>
+        <source>Find Buffer</source>
+        <translation>Suchpuffer</translation>
+    </message>
+    <message>
+        <source>Plain Text</source>
+        <translation>Reiner Text</translation>
+    </message>
+    <message>
+        <source>Rich Text</source>
+        <translation>Formatierter Text</translation>
+    </message>
+    <message>
+        <source>Binary Content</source>
+        <translation>Binärer Inhalt</translation>
+    </message>
+    <message>
+        <source>URL</source>
+        <translation>URL</translation>
+    </message>
+    <message>
+        <source>Sticky Item (Plain Text)</source>
+        <translation>Angeheftetes Element (reiner Text)</translation>
+    </message>
+    <message>
+        <source>Binary: %1</source>
+        <translation>Binär: %1</translation>
+    </message>
+    <message>
+        <source>Url: %1</source>
+        <translation>URL: %1</translation>
+    </message>
+</context>
 </TS>

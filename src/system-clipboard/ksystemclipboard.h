@@ -18,8 +18,9 @@ public:
     // The process-wide clipboard; needs the application object.
     static KSystemClipboard *instance();
 
-    // Makes the given backend the process-wide clipboard from now on. For tests: call it before
-    // anything asks for instance(), or accept that earlier users keep the old pointer.
+    // Makes the given backend the process-wide clipboard from now on and destroys the previous one.
+    // For tests: call it before anything asks for instance(). Morv::ClipboardWrap keeps the backend
+    // it was created with, so replacing that one leaves the wrapper with a dangling pointer.
     static void setInstance(std::unique_ptr<KSystemClipboard> clipboard);
 
     // The current offer of a clipboard, or null. The caller does not own it, and it may change

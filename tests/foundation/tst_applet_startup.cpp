@@ -3,6 +3,8 @@
 #include <QProcess>
 #include <QTest>
 
+#include <csignal>
+
 // The real program, started as a user starts it, on a private display with a tray host and a
 // session bus (the rig provides them).
 class TestAppletStartUp : public QObject
@@ -23,6 +25,27 @@ private Q_SLOTS:
         QCOMPARE(applet.state(), QProcess::Running);
         applet.terminate();
         QVERIFY(applet.waitForFinished(10000));
+    }
+
+    void terminationSignalsEndItNormally_data()
+    {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+    }
+
+    void terminationSignalsEndItNormally()
+    {
+        QFETCH(int, signalNumber);
+        QProcess applet;
+        applet.start(qEnvironmentVariable("MORV_CLIP_BINARY"), {});
+        QVERIFY(applet.waitForStarted());
+        QVERIFY(!applet.waitForFinished(1500));
+        ::kill(applet.processId(), signalNumber);
+        QVERIFY(applet.waitForFinished(10000));
+        QCOMPARE(applet.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(applet.exitCode(), 0);
     }
 
     void aMissingTrayIconFileDoesNotStopStartUp()

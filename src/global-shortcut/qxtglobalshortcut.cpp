@@ -1,0 +1,52 @@
+#include "qxtglobalshortcut.h"
+
+#include "qxtglobalshortcutprivate.h"
+
+QxtGlobalShortcut::QxtGlobalShortcut(QObject *parent)
+    : QObject(parent)
+    , d(std::make_unique<QxtGlobalShortcutPrivate>())
+{
+    d->publicObject = this;
+}
+
+QxtGlobalShortcut::QxtGlobalShortcut(const QKeySequence &shortcut, QObject *parent)
+    : QxtGlobalShortcut(parent)
+{
+    setShortcut(shortcut);
+}
+
+QxtGlobalShortcut::~QxtGlobalShortcut()
+{
+    // Released while the private part (and with it the event filter) still exists.
+    if (d->isSet())
+        d->releaseShortcut();
+    d->forgetOwner();
+    d.reset();
+}
+
+bool QxtGlobalShortcut::setShortcut(const QKeySequence &shortcut)
+{
+    if (d->isSet())
+        d->releaseShortcut();
+    return d->applyShortcut(shortcut);
+}
+
+QKeySequence QxtGlobalShortcut::shortcut() const
+{
+    return QKeySequence(d->combination);
+}
+
+bool QxtGlobalShortcut::isEnabled() const
+{
+    return d->enabled;
+}
+
+void QxtGlobalShortcut::setEnabled(bool enabled)
+{
+    d->enabled = enabled;
+}
+
+void QxtGlobalShortcut::setDisabled(bool disabled)
+{
+    d->enabled = !disabled;
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QKeySequence>
+#include <QObject>
+
+#include <memory>
+
+class QxtGlobalShortcutPrivate;
+
+// A system-wide hot key: while a combination is set, pressing it anywhere on the desktop emits
+// activated(), whichever window has the keyboard focus. Only X11 offers this; on other platforms
+// setShortcut() fails with a warning and the object stays inert.
+//
+// Create, change and destroy shortcut objects on the GUI thread, after the application object.
+class QxtGlobalShortcut : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool enabled READ isEnabled WRITE setEnabled)
+    Q_PROPERTY(QKeySequence shortcut READ shortcut WRITE setShortcut)
+
+public:
+    explicit QxtGlobalShortcut(QObject *parent = nullptr);
+    explicit QxtGlobalShortcut(const QKeySequence &shortcut, QObject *parent = nullptr);
+    ~QxtGlobalShortcut() override;
+
+    // Releases the combination set before and grabs the first combination of the sequence.
+    // Returns whether the new combination was grabbed. An empty sequence grabs nothing (and
+    // returns false): the object is left without a combination.
+    bool setShortcut(const QKeySequence &shortcut);
+    // The combination last set; Qt::Key_unknown when none is set.
+    QKeySequence shortcut() const;
+
+    bool isEnabled() const;
+
+Q_SIGNALS:
+    void activated();
+
+public Q_SLOTS:
+    // Switch activation only: a disabled object keeps its grab and simply emits nothing.
+    void setEnabled(bool enabled = true);
+    void setDisabled(bool disabled = true);
+
+private:
+    Q_DISABLE_COPY_MOVE(QxtGlobalShortcut)
+    std::unique_ptr<QxtGlobalShortcutPrivate> d;
+    friend class QxtGlobalShortcutPrivate;
+};

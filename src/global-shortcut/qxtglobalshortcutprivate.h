@@ -1,0 +1,56 @@
+#pragma once
+
+#include "qxtprivate.h"
+
+#include <QAbstractNativeEventFilter>
+#include <QHash>
+#include <QKeyCombination>
+#include <QList>
+#include <QPair>
+
+class QKeySequence;
+class QxtGlobalShortcut;
+
+// The private part of QxtGlobalShortcut and, at the same time, the native event filter that sees
+// the platform's key presses. The translation, grab and filter members are implemented by the
+// platform backend (the X11 key grab, or a fallback that refuses every grab).
+class QxtGlobalShortcutPrivate
+    : public QxtPrivate<QxtGlobalShortcut>
+    , public QAbstractNativeEventFilter
+{
+public:
+    QxtGlobalShortcutPrivate();
+    ~QxtGlobalShortcutPrivate() override;
+
+    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
+
+    // The value that means "no combination set for this object".
+    static constexpr QKeyCombination noneMarker() { return QKeyCombination::fromCombined(0x01FFFFFF); }
+    bool isSet() const { return combination.toCombined() != noneMarker().toCombined(); }
+
+    bool applyShortcut(const QKeySequence &shortcut);
+    bool releaseShortcut();
+    // Drops every registry entry that still names this object, so a key press can never reach a
+    // destroyed object (an entry survives when its ungrab was refused).
+    void forgetOwner();
+
+    static void dispatchActivation(quint32 nativeKeycode, quint32 nativeModifiers);
+
+    // Backend: Qt keys and modifiers to the native ones, and the grab itself.
+    static quint32 toNativeModifiers(Qt::KeyboardModifiers modifiers);
+    static quint32 toNativeKeycode(Qt::Key key);
+    static bool grabNativeKey(quint32 nativeKeycode, quint32 nativeModifiers);
+    static bool ungrabNativeKey(quint32 nativeKeycode, quint32 nativeModifiers);
+
+    bool enabled = true;
+    QKeyCombination combination = noneMarker();
+
+    using NativeCombination = QPair<quint32, quint32>; // keycode, modifier mask
+    // Every combination grabbed and not yet released, with the object that grabbed it last.
+    static QHash<NativeCombination, QxtGlobalShortcut *> registry;
+    // The live private parts, oldest first. Exactly one of them is installed as the native event
+    // filter while the list is not empty: the filter only dispatches to the registry, so any of
+    // them will do, and when the installed one goes another takes its place.
+    static QList<QxtGlobalShortcutPrivate *> filterUsers;
+    static QxtGlobalShortcutPrivate *installedFilter;
+};

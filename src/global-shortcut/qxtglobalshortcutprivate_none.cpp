@@ -1,0 +1,28 @@
+// Built without X11 there is no way to grab a key system-wide: every grab fails, which makes
+// setShortcut() report it with a warning, and the program runs on without a hot key.
+#include "qxtglobalshortcutprivate.h"
+
+quint32 QxtGlobalShortcutPrivate::toNativeModifiers(Qt::KeyboardModifiers)
+{
+    return 0;
+}
+
+quint32 QxtGlobalShortcutPrivate::toNativeKeycode(Qt::Key)
+{
+    return 0;
+}
+
+bool QxtGlobalShortcutPrivate::grabNativeKey(quint32, quint32)
+{
+    return false;
+}
+
+bool QxtGlobalShortcutPrivate::ungrabNativeKey(quint32, quint32)
+{
+    return false;
+}
+
+bool QxtGlobalShortcutPrivate::nativeEventFilter(const QByteArray &, void *, qintptr *)
+{
+    return false;
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QMenu>
+#include <QModelIndex>
+
+class QAbstractItemModel;
+class QMenuViewPrivate;
+
+// A menu that shows the rows of an item model as entries. It keeps no copy of the model: every
+// time it is about to be shown it drops its entries and builds them again from the model, reading
+// text, icon, tool tip, font and enabled state from the standard roles. Rows with children become
+// sub-menus, filled when they first open. Choosing an entry emits the row's index.
+class QMenuView : public QMenu
+{
+    Q_OBJECT
+
+public:
+    explicit QMenuView(QWidget *parent = nullptr);
+    ~QMenuView() override;
+
+    // Not owned and not watched: the model must outlive the view, or be unset before it goes.
+    virtual void setModel(QAbstractItemModel *model);
+    QAbstractItemModel *model() const;
+
+    // The row whose children form the top level; invalid (the default) for the top-level rows.
+    virtual void setRootIndex(const QModelIndex &index);
+    QModelIndex rootIndex() const;
+
+Q_SIGNALS:
+    // The status tip of the hovered entry, when it has one.
+    void hovered(const QString &text) const;
+    // The index of the chosen entry's row.
+    void triggered(const QModelIndex &index) const;
+
+protected:
+    // Called on every opening after the menu was cleared and before the model's entries are
+    // added. A subclass adds its own actions here and returns true to have them separated from
+    // the model's entries.
+    virtual bool addLeadingEntries();
+    // Called on every opening after the model's entries were added.
+    virtual void addTrailingEntries();
+
+    // With a menu: fills it with the rows under parent. Without one: creates a sub-menu in
+    // parentMenu for the row parent, which is filled when it first opens.
+    void buildMenu(const QModelIndex &parent, QMenu *parentMenu, QMenu *menu);
+
+private:
+    friend class QMenuViewPrivate;
+    QMenuViewPrivate *d;
+};

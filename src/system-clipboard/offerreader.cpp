@@ -1,8 +1,6 @@
 #include "offerreader.h"
 
-#include <QList>
-#include <QMimeData>
-#include <QPair>
+#include "rawmimedata.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -17,45 +15,11 @@ namespace {
 // the event loop to itself.
 constexpr qsizetype readBudget = 4 * 1024 * 1024;
 constexpr qsizetype readChunk = 256 * 1024;
-// A larger pipe means fewer wake-ups for big images; the kernel may refuse (its limit for
-// unprivileged processes), which only costs speed.
+// A larger pipe means fewer wake-ups for big images. It also matters when the owner is Qt's own
+// clipboard in this process (a copy in one of our windows): Qt writes a paste in one blocking call
+// on this very thread, which returns only once the pipe has taken everything. The kernel may refuse
+// (1 MiB is its usual limit for unprivileged processes).
 constexpr int pipeSize = 1024 * 1024;
-
-// QMimeData::setData turns text/uri-list into a list of URLs and hands it back re-encoded with CRLF
-// line ends. An offer must give back exactly the bytes its owner sent, for every type.
-class OfferMimeData final : public QMimeData
-{
-public:
-    void add(const QString &format, const QByteArray &bytes) { entries.append({format, bytes}); }
-
-    QStringList formats() const override
-    {
-        QStringList names;
-        names.reserve(entries.size());
-        for (const auto &entry : entries)
-            names.append(entry.first);
-        return names;
-    }
-
-    bool hasFormat(const QString &mimeType) const override
-    {
-        return std::any_of(entries.cbegin(), entries.cend(),
-                           [&mimeType](const auto &entry) { return entry.first == mimeType; });
-    }
-
-protected:
-    QVariant retrieveData(const QString &mimeType, QMetaType) const override
-    {
-        for (const auto &entry : entries) {
-            if (entry.first == mimeType)
-                return entry.second;
-        }
-        return {};
-    }
-
-private:
-    QList<QPair<QString, QByteArray>> entries;
-};
 
 } // namespace
 
@@ -78,7 +42,7 @@ OfferReader::~OfferReader()
 
 void OfferReader::start()
 {
-    mimeData = std::make_unique<OfferMimeData>();
+    mimeData = std::make_unique<RawMimeData>();
     types = offer->mimeTypes();
     types.removeDuplicates();
     // An offer without types is complete at once; it is still reported from the event loop, never
@@ -132,7 +96,7 @@ void OfferReader::readAvailable()
         if (count == 0) {
             // End of file: the owner has written everything.
             buffer.squeeze();
-            static_cast<OfferMimeData *>(mimeData.get())->add(currentType, buffer);
+            mimeData->add(currentType, buffer);
             buffer = QByteArray();
             closePipe();
             if (!requestNext())

@@ -12,6 +12,7 @@
 #include <memory>
 
 class QMimeData;
+class RawMimeData;
 
 // Reads every type of a clipboard offer into memory without blocking the event loop: one type
 // after the other (owners such as Qt programs write a paste synchronously, so asking for all types
@@ -64,6 +65,6 @@ private:
     QSocketNotifier notifier;
     QTimer idleTimer;
     QElapsedTimer sinceProgress;
-    std::unique_ptr<QMimeData> mimeData;
+    std::unique_ptr<RawMimeData> mimeData;
     bool done = false;
 };

@@ -26,8 +26,10 @@ const QString utf8Text = QStringLiteral("text/plain;charset=utf-8");
 // process-wide clipboard lives until static destruction.
 QList<WaylandSystemClipboard *> &connectedClipboards()
 {
-    static QList<WaylandSystemClipboard *> clipboards;
-    return clipboards;
+    // Never destroyed: the process-wide clipboard is destroyed during static destruction too, and
+    // its destructor looks here.
+    static auto *clipboards = new QList<WaylandSystemClipboard *>;
+    return *clipboards;
 }
 
 void disconnectAll()

@@ -16,9 +16,10 @@ class OfferReader;
 //
 // Every new offer of another client is read completely, asynchronously, and reported with
 // changed() once it is in memory, so mimeData() always answers at once from data already read.
-// An owner that sends nothing for defaultReadTimeout ms costs that long at most: its format is skipped
-// (see OfferReader). Our own content is served to any number of pastes by non-blocking writers;
-// while it is on a selection, the compositor's echo of it is not reported as a change.
+// An owner that sends nothing for defaultReadTimeout ms costs that long at most: its format is
+// skipped (see OfferReader). Our own content is served to any number of pastes by non-blocking
+// writers; while it is on a selection, the compositor's echo of it is not reported as a change,
+// and our own writes report nothing either.
 //
 // The primary selection is Selection, when the compositor offers it; there is no find buffer:
 // it reads as no offer and ignores writes.
@@ -37,8 +38,9 @@ public:
     // is reported as a change when it has arrived.
     static constexpr int startUpWait = 1000;
 
-    // The clipboards of the compositor that Qt's Wayland platform is connected to; null when that
-    // compositor offers no data-control protocol. Only to be called under a Wayland platform.
+    // The clipboards of the compositor that Qt's Wayland platform is connected to, with the content
+    // of the moment already read (waiting startUpWait ms at most). Null, after one warning, when
+    // that compositor offers no data-control protocol. Only does anything under a Wayland platform.
     static std::unique_ptr<WaylandSystemClipboard> create();
 
     // Works on the given device (tests hand in fakes). Timeouts in ms.

@@ -1,6 +1,9 @@
 #include "ksystemclipboard.h"
 
 #include "ksystemclipboard_qt.h"
+#ifdef MORV_HAVE_WAYLAND
+#include "ksystemclipboard_wayland.h"
+#endif
 
 #include <QGuiApplication>
 
@@ -14,7 +17,19 @@ std::unique_ptr<KSystemClipboard> &storage()
 
 std::unique_ptr<KSystemClipboard> createForPlatform()
 {
-    // Further backends slot in here, chosen by QGuiApplication::platformName().
+    // Under Wayland a program without keyboard focus (a tray applet always) gets no clipboard
+    // changes through QClipboard; the compositor's data-control protocol gives them. Wayland
+    // objects may only be made under Qt's Wayland platform: no other has a Wayland connection.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+#ifdef MORV_HAVE_WAYLAND
+        if (std::unique_ptr<WaylandSystemClipboard> clipboard = WaylandSystemClipboard::create())
+            return clipboard;
+#else
+        qWarning(
+            "morv-clip was built without its Wayland clipboard backend: copies made in other programs will "
+            "not be seen");
+#endif
+    }
     return std::make_unique<QtSystemClipboard>();
 }
 

@@ -313,6 +313,37 @@ private Q_SLOTS:
         QCOMPARE(menu()->isVisible(), !toggles);
     }
 
+    void theHotKeyIsNotTakenByTheOpenMenu()
+    {
+        // An entry with a mnemonic, and a hot key that is that mnemonic with Alt.
+        preferences()->setValue(QStringLiteral("shortcut"), QStringLiteral("Alt+O"));
+        setHistory({"&open", "two"});
+        makeTray();
+        tray->shortcut_activated();
+        QTRY_VERIFY(menu()->isActiveWindow());
+        fake->clearWrites();
+
+        // The modifiers of a combination such as Ctrl+Alt+V come first: were the menu to close on
+        // the Alt, the toggle would open it again on the V instead of closing it.
+        QTest::keyPress(menu(), Qt::Key_Alt, Qt::AltModifier);
+        QVERIFY(menu()->isVisible());
+        QTest::keyRelease(menu(), Qt::Key_Alt, Qt::NoModifier);
+        // The combination itself, seen by the toggle already, chooses no entry.
+        QTest::keyClick(menu(), Qt::Key_O, Qt::AltModifier);
+        QVERIFY(menu()->isVisible());
+        QVERIFY(fake->writes().isEmpty());
+
+        // Other keys still reach the menu.
+        QTest::keyClick(menu(), Qt::Key_Escape);
+        QTRY_VERIFY(!menu()->isVisible());
+        tray->shortcut_activated();
+        QTRY_VERIFY(menu()->isActiveWindow());
+        QTest::keyClick(menu(), Qt::Key_O);
+        QTRY_VERIFY(!menu()->isVisible());
+        QCOMPARE(fake->content(QClipboard::Clipboard).value(QStringLiteral("text/plain")),
+                 QByteArray("&open"));
+    }
+
     void aChosenEntryIsRestoredBeforeTheMenuCloses()
     {
         setSticky({"sticky"});

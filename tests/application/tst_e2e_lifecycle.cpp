@@ -94,6 +94,40 @@ private Q_SLOTS:
         QCOMPARE(restarted.stop(), 0);
     }
 
+    void aSignalEndsItAlsoWhileADialogIsOpen_data()
+    {
+        // The entry of the context menu, counted without its separator.
+        QTest::addColumn<int>("entry");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("preferences") << 1 << "morv-clip Preferences";
+        QTest::newRow("About box") << 2 << "About morv-clip";
+        QTest::newRow("clear confirmation") << 0 << "Confirm";
+    }
+
+    // The session ends while the user has a dialog open: the dialog's own event loop must not
+    // keep the program alive, and the history is stored as on any other exit.
+    void aSignalEndsItAlsoWhileADialogIsOpen()
+    {
+        QFETCH(int, entry);
+        QFETCH(QString, title);
+        QVERIFY(writeSettings(storeAtExitOnly));
+        Applet applet;
+        QVERIFY(applet.startAndWait());
+        QVERIFY(copyAndLetItSee("copied before the dialog"));
+
+        QVERIFY(click(trayIcon().center(), 3));
+        QVERIFY(waitUntil([] { return contextMenuGeometry().isValid(); }));
+        QString keys = QStringLiteral("Return");
+        for (int down = 0; down <= entry; ++down)
+            keys.prepend(QStringLiteral("Down "));
+        QVERIFY(pressKeys(keys));
+        QVERIFY(waitUntil(
+            [&] { return !visibleWindows(QLatin1Char('^') + title + QLatin1Char('$')).isEmpty(); }));
+
+        QCOMPARE(applet.stop(SIGTERM), 0);
+        QCOMPARE(storedTexts(), (QStringList{"copied before the dialog", "start"}));
+    }
+
     void quitFromTheContextMenu()
     {
         QVERIFY(writeSettings(storeAtExitOnly));

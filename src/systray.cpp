@@ -30,7 +30,7 @@ QKeySequence storedShortcut()
 // focus, so the presses of the combination reach it as ordinary key events as well: a QMenu
 // closes itself on a bare Alt press (menu bar navigation), so Ctrl+Alt+V would close the menu
 // with its Alt and the toggle would open it again on the V; and a combination such as Alt+O would
-// choose an entry starting with "o". The toggle has seen the combination already.
+// choose an entry whose text makes O its mnemonic. The toggle has seen the combination already.
 class HotKeyGuard : public QObject
 {
 public:

@@ -176,6 +176,14 @@ inline QString windowTitle(const QString &window)
         .trimmed();
 }
 
+// The title of the window that has the keyboard focus.
+inline QString focusedWindowTitle()
+{
+    const QString window =
+        QString::fromUtf8(run(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")}).out).trimmed();
+    return window.isEmpty() ? QString() : windowTitle(window);
+}
+
 inline bool menuVisible()
 {
     return !visibleWindows(QLatin1Char('^') + QRegularExpression::escape(menuTitle) + QLatin1Char('$'))

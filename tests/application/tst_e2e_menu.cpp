@@ -51,6 +51,34 @@ private Q_SLOTS:
         QVERIFY(waitUntil([] { return menuOpenAt(QPoint(120, 500)); }));
     }
 
+    // Other programs reach the one method and nothing else: not QObject's own slots, such as
+    // deleteLater, which would let any program on the bus take the object away.
+    void onlyShowIsPublished()
+    {
+        const Result introspection =
+            run(QStringLiteral("dbus-send"),
+                {QStringLiteral("--session"), QStringLiteral("--print-reply"),
+                 QStringLiteral("--dest=org.morv.morv-clip"), QStringLiteral("/org/morv/clip"),
+                 QStringLiteral("org.freedesktop.DBus.Introspectable.Introspect")});
+        QCOMPARE(introspection.exitCode, 0);
+        const QByteArray xml = introspection.out;
+        const qsizetype start = xml.indexOf("<interface name=\"org.morv.clip\">");
+        QVERIFY2(start >= 0, xml.constData());
+        const QByteArray interface = xml.mid(start, xml.indexOf("</interface>", start) - start);
+        QCOMPARE(interface.count("<method "), 1);
+        QVERIFY2(interface.contains("<method name=\"show\""), interface.constData());
+        QVERIFY(!interface.contains("<signal") && !interface.contains("<property"));
+
+        const Result deletion =
+            run(QStringLiteral("dbus-send"),
+                {QStringLiteral("--session"), QStringLiteral("--print-reply"),
+                 QStringLiteral("--dest=org.morv.morv-clip"), QStringLiteral("/org/morv/clip"),
+                 QStringLiteral("org.morv.clip.deleteLater")});
+        QVERIFY(deletion.exitCode != 0);
+        QVERIFY(callShow());
+        QVERIFY(waitUntil(menuVisible));
+    }
+
     void hotKeyToggles()
     {
         const QPoint point(640, 200);

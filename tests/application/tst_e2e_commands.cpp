@@ -119,6 +119,19 @@ private Q_SLOTS:
         QCOMPARE(storedTexts(), (QStringList{"after", welcome}));
     }
 
+    // Closing the last open window does not end a program that lives in the tray.
+    void closingTheAboutBoxLeavesItRunning()
+    {
+        start();
+        QVERIFY(runCommand(2));
+        QVERIFY(windowShown(QStringLiteral("About morv-clip")));
+        QVERIFY(pressKeys(QStringLiteral("Return")));
+        QVERIFY(windowGone(QStringLiteral("About morv-clip")));
+        QVERIFY(callShow());
+        QVERIFY(waitUntil(menuVisible));
+        QVERIFY(applet->isRunning());
+    }
+
     void preferencesTakeEffectAtOnce()
     {
         const QString iconFile = QDir::temp().filePath(

@@ -258,20 +258,6 @@ inline bool movePointer(const QPoint &point)
     return xdotool({QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y())});
 }
 
-inline QPoint pointer()
-{
-    const Result shell =
-        run(QStringLiteral("xdotool"), {QStringLiteral("getmouselocation"), QStringLiteral("--shell")});
-    QPoint point;
-    for (const QByteArray &line : shell.out.split('\n')) {
-        if (line.startsWith("X="))
-            point.setX(line.mid(2).toInt());
-        else if (line.startsWith("Y="))
-            point.setY(line.mid(2).toInt());
-    }
-    return point;
-}
-
 // Moves the pointer there and clicks: 1 left, 2 middle, 3 right.
 inline bool click(const QPoint &point, int button = 1, int repeat = 1)
 {

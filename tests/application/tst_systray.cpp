@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -253,6 +254,20 @@ private Q_SLOTS:
         QCOMPARE(tray->model()->parent(), tray.get());
         QCOMPARE(tray->globalShortcut()->parent(), tray.get());
         QCOMPARE(tray->globalShortcut()->shortcut(), QKeySequence(QStringLiteral("Ctrl+Alt+V")));
+    }
+
+    // The menus have no parent; the tray deletes them itself, at once: at exit the event loop
+    // has ended and would never run deferred deletions.
+    void theMenusGoWithTheTray()
+    {
+        makeTray();
+        tray->shortcut_activated();
+        QTRY_VERIFY(menu()->isVisible());
+        const QPointer<QMenu> context = tray->contextMenu();
+        const QPointer<QMenuView> history = tray->historyMenu();
+        tray.reset();
+        QVERIFY(context.isNull());
+        QVERIFY(history.isNull());
     }
 
     void toggleAtThePointer()

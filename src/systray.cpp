@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
+#include <QKeyEvent>
 #include <QMessageBox>
 
 namespace Morv {
@@ -24,6 +25,35 @@ QKeySequence storedShortcut()
 {
     return QKeySequence(Preferences::instance()->shortcut(), QKeySequence::NativeText);
 }
+
+// Keeps the hot key's own key presses away from the open history menu. The menu has the keyboard
+// focus, so the presses of the combination reach it as ordinary key events as well: a QMenu
+// closes itself on a bare Alt press (menu bar navigation), so Ctrl+Alt+V would close the menu
+// with its Alt and the toggle would open it again on the V; and a combination such as Alt+O would
+// choose an entry whose text makes O its mnemonic. The toggle has seen the combination already.
+class HotKeyGuard : public QObject
+{
+public:
+    HotKeyGuard(QxtGlobalShortcut *shortcut, QObject *parent)
+        : QObject(parent)
+        , shortcut(shortcut)
+    {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return QObject::eventFilter(watched, event);
+        const auto *press = static_cast<QKeyEvent *>(event);
+        if (press->key() == Qt::Key_Alt)
+            return true;
+        const QKeySequence combination = shortcut->shortcut();
+        return !combination.isEmpty() && press->keyCombination() == combination[0];
+    }
+
+private:
+    QxtGlobalShortcut *shortcut;
+};
 
 } // namespace
 
@@ -67,6 +97,8 @@ Systray::Systray(QObject *parent)
     shortcut->setShortcut(storedShortcut());
 
     connect(this, &QSystemTrayIcon::activated, this, &Systray::systray_activated);
+
+    menuView->installEventFilter(new HotKeyGuard(shortcut, this));
 }
 
 Systray::~Systray()

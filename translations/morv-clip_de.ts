@@ -188,6 +188,49 @@
     </message>
 </context>
 <context>
+    <name>Morv::Systray</name>
+    <message>
+        <source>C&amp;lear clipboard history</source>
+        <translation>&amp;Verlauf der Zwischenablage leeren</translation>
+    </message>
+    <message>
+        <source>&amp;Configure...</source>
+        <translation>&amp;Einrichten...</translation>
+    </message>
+    <message>
+        <source>&amp;About ...</source>
+        <translation>Ü&amp;ber ...</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>morv-clip - a clipboard history applet</source>
+        <translation>morv-clip - ein Verlauf der Zwischenablage</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>Bestätigen</translation>
+    </message>
+    <message>
+        <source>Are you sure that you want to clear your clipboard history?</source>
+        <translation>Wollen Sie den Verlauf der Zwischenablage wirklich leeren?</translation>
+    </message>
+    <message>
+        <source>About morv-clip</source>
+        <translation>Über morv-clip</translation>
+    </message>
+    <message>
+        <source>Lightweight, clipboard history applet.&lt;p&gt;Credits:&lt;ul&gt;&lt;li&gt;2026 The Morv desktop developers&lt;/li&gt;&lt;/ul&gt;&lt;a href=&quot;https://morv.org/morv-clip&quot;&gt;https://morv.org/morv-clip&lt;/a&gt;&lt;p&gt;Support for global keyboard shortcut: %1</source>
+        <translation>Leichtgewichtiges Applet für den Verlauf der Zwischenablage.&lt;p&gt;Mitwirkende:&lt;ul&gt;&lt;li&gt;2026 Die Entwickler des Morv-Desktops&lt;/li&gt;&lt;/ul&gt;&lt;a href=&quot;https://morv.org/morv-clip&quot;&gt;https://morv.org/morv-clip&lt;/a&gt;&lt;p&gt;Unterstützung für globales Tastenkürzel: %1</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>Ja</translation>
+    </message>
+</context>
+<context>
     <name>QObject</name>
     <message>
         <source>Clipboard</source>

@@ -63,11 +63,20 @@ void QMenuView::buildMenu(const QModelIndex &parent, QMenu *parentMenu, QMenu *m
     }
 
     const QIcon icon = qvariant_cast<QIcon>(parent.data(Qt::DecorationRole));
-    auto *subMenu = new QMenu(parent.data(Qt::DisplayRole).toString(), this);
+    auto *subMenu = new QMenu(entryText(parent), this);
     subMenu->setIcon(icon);
     parentMenu->addMenu(subMenu);
     subMenu->menuAction()->setData(QVariant::fromValue(parent));
     subMenu->setEnabled(parent.model() && (parent.flags() & Qt::ItemIsEnabled));
     d->trackMenu(subMenu);
     connect(subMenu, &QMenu::aboutToShow, d, &QMenuViewPrivate::aboutToShow);
+}
+
+QString QMenuView::entryText(const QModelIndex &index)
+{
+    // A model's text is shown as it is, as in every other view: an "&" in it (copied text often has
+    // one) must not turn the next letter into a mnemonic that chooses the entry.
+    QString text = index.data(Qt::DisplayRole).toString();
+    text.replace(QLatin1Char('&'), QLatin1String("&&"));
+    return text;
 }

@@ -46,5 +46,9 @@ protected:
 
 private:
     friend class QMenuViewPrivate;
+
+    // The display text of a row as an entry or sub-menu title shows it: ampersands escaped.
+    static QString entryText(const QModelIndex &index);
+
     QMenuViewPrivate *d;
 };

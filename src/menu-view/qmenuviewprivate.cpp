@@ -26,7 +26,7 @@ QMenuViewPrivate::~QMenuViewPrivate() = default;
 QAction *QMenuViewPrivate::makeAction(const QModelIndex &index)
 {
     const QIcon icon = qvariant_cast<QIcon>(index.data(Qt::DecorationRole));
-    auto *action = new QAction(icon, index.data(Qt::DisplayRole).toString(), this);
+    auto *action = new QAction(icon, QMenuView::entryText(index), this);
     action->setEnabled(index.model() && (index.flags() & Qt::ItemIsEnabled));
     action->setFont(qvariant_cast<QFont>(index.data(Qt::FontRole)));
     action->setToolTip(index.data(Qt::ToolTipRole).toString());

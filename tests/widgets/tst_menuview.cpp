@@ -160,6 +160,28 @@ private Q_SLOTS:
             QCOMPARE(carried(actions[row]), model.index(row, 0));
     }
 
+    void ampersandsAreShownNotTakenAsMnemonics()
+    {
+        model.clear();
+        model.appendRow(new QStandardItem(QStringLiteral("Tom & Jerry")));
+        model.appendRow(new QStandardItem(QStringLiteral("&Jerry")));
+        auto *folder = new QStandardItem(QStringLiteral("R&D"));
+        folder->appendRow(new QStandardItem(QStringLiteral("child")));
+        model.appendRow(folder);
+        QMenuView view;
+        view.setModel(&model);
+        QSignalSpy chosen(&view, &QMenuView::triggered);
+        open(view);
+        QCOMPARE(texts(view), QStringList({"Tom && Jerry", "&&Jerry", "R&&D"}));
+        QCOMPARE(view.actions().at(2)->menu()->title(), QStringLiteral("R&&D"));
+        // J would choose an entry if the texts carried mnemonics.
+        QTest::keyClick(&view, Qt::Key_J);
+        QTest::qWait(100);
+        QCOMPARE(chosen.count(), 0);
+        QVERIFY(view.isVisible());
+        view.close();
+    }
+
     void choosingEntriesEmitsTheirIndex()
     {
         fillFlat();

@@ -158,14 +158,9 @@ bool QxtGlobalShortcutPrivate::grabNativeKey(quint32 nativeKeycode, quint32 nati
         return true;
     }
 
-    // Undo the variants that did get through, so no half-grabbed combination stays behind.
-    grabError = false;
-    const XErrorHandler previousUndo = XSetErrorHandler(grabErrorHandler);
-    for (quint32 lock : lockMasks)
-        XUngrabKey(display, int(nativeKeycode), nativeModifiers | lock, root);
-    // Errors of the undo are of no interest, but they must arrive while our handler is installed.
-    XSync(display, False);
-    XSetErrorHandler(previousUndo);
+    // Undo the variants that did get through, so no half-grabbed combination stays behind. The
+    // undo's own errors are of no interest; they arrive while its handler is installed.
+    ungrabNativeKey(nativeKeycode, nativeModifiers);
     XSetErrorHandler(previous);
     return false;
 }

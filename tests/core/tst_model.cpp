@@ -5,11 +5,13 @@
 #include "system-clipboard/ksystemclipboard_fake.h"
 #include "testenvironment.h"
 
+#include "modelrows.h"
 #include <QAbstractItemModelTester>
 #include <QFont>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QStringListModel>
+
 #include <QTest>
 #include <QTimer>
 
@@ -105,26 +107,12 @@ class TestModel : public QObject
         }
     }
 
-    QStringList rows() const
-    {
-        QStringList result;
-        for (int row = 0; row < model->rowCount(); ++row)
-            result.append(model->data(model->index(row), Qt::DisplayRole).toString());
-        return result;
-    }
+    QStringList rows() const { return ModelRows::displayTexts(*model); }
 
     QString toolTip(int row) const { return model->data(model->index(row), Qt::ToolTipRole).toString(); }
 
     // The row shown in bold, -1 for none, -2 when several are.
-    int currentRow() const
-    {
-        int current = -1;
-        for (int row = 0; row < model->rowCount(); ++row) {
-            if (model->data(model->index(row), Qt::FontRole).value<QFont>().bold())
-                current = current == -1 ? row : -2;
-        }
-        return current;
-    }
+    int currentRow() const { return ModelRows::boldRow(*model); }
 
     QList<std::pair<int, Morv::ClipboardContent>> writes() const
     {

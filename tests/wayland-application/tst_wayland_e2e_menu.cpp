@@ -108,7 +108,12 @@ private Q_SLOTS:
 
         QVERIFY(callShow());
         QVERIFY(waitUntil(menuOpen));
-        QCOMPARE(windowsTitled(menuTitle).first().pid, applet.pid());
+        const Window menu = menuWindow();
+        QCOMPARE(menu.pid, applet.pid());
+        // A menu, not a window that sway tiles across the screen (the output is 1280 x 800).
+        QVERIFY(menu.floating);
+        QVERIFY2(menu.rect.width() < 640 && menu.rect.height() < 200,
+                 qPrintable(QStringLiteral("%1 x %2").arg(menu.rect.width()).arg(menu.rect.height())));
         QVERIFY(callShow());
         QVERIFY(waitUntil(menuClosed));
         QVERIFY(callShow());
@@ -125,38 +130,55 @@ private Q_SLOTS:
         QCOMPARE(applet.stop(), 0);
     }
 
-    // The README's line for sway's configuration, bound for real: the key opens and closes the menu.
-    void theReadmeKeyBindingForSwayToggles()
+    // The README's lines for sway's configuration, for real: the key opens and closes the menu, and
+    // the menu opens at the mouse pointer.
+    void theReadmeSwayConfigurationWorks()
     {
         QFile readme(QStringLiteral(MORV_SOURCE_DIR "/README.md"));
         QVERIFY(readme.open(QIODevice::ReadOnly | QIODevice::Text));
-        QString binding;
-        for (const QByteArray &line : readme.readAll().split('\n')) {
-            if (line.startsWith("bindsym "))
-                binding = QString::fromUtf8(line).trimmed();
+        const QString text = QString::fromUtf8(readme.readAll());
+        const qsizetype intro = text.indexOf(QLatin1String("sway, in `~/.config/sway/config`:"));
+        QVERIFY(intro >= 0);
+        const qsizetype blockStart = text.indexOf(QLatin1String("```\n"), intro) + 4;
+        const qsizetype blockEnd = text.indexOf(QLatin1String("```"), blockStart);
+        QVERIFY(blockStart > intro && blockEnd > blockStart);
+        const QStringList lines =
+            text.mid(blockStart, blockEnd - blockStart).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QString combination;
+        for (const QString &line : lines) {
+            if (line.startsWith(QLatin1String("bindsym ")) &&
+                line.contains(QLatin1String("org.morv.clip.show")))
+                combination = line.section(QLatin1Char(' '), 1, 1);
         }
-        QVERIFY2(binding.contains(QLatin1String("org.morv.clip.show")), qPrintable(binding));
-        const QString combination = binding.section(QLatin1Char(' '), 1, 1).toLower();
+        QVERIFY2(!combination.isEmpty(), qPrintable(lines.join(QLatin1Char('\n'))));
 
         Applet applet;
         QVERIFY(applet.startAndWait());
-        QVERIFY(swaymsg(binding));
-        QVERIFY(pressCombination(combination));
+        for (const QString &line : lines)
+            QVERIFY2(swaymsg(line), qPrintable(line));
+        const QPoint pointer(300, 200);
+        QVERIFY(swaymsg(QStringLiteral("seat - cursor set %1 %2").arg(pointer.x()).arg(pointer.y())));
+
+        QVERIFY(pressCombination(combination.toLower()));
         QVERIFY(waitUntil(menuOpen));
-        QVERIFY(pressCombination(combination));
+        const QRect menu = menuWindow().rect;
+        QVERIFY2(menu.contains(pointer), qPrintable(QStringLiteral("%1,%2 %3 x %4")
+                                                        .arg(menu.x())
+                                                        .arg(menu.y())
+                                                        .arg(menu.width())
+                                                        .arg(menu.height())));
+        QVERIFY(pressCombination(combination.toLower()));
         QVERIFY(waitUntil(menuClosed));
-        QVERIFY(pressCombination(combination));
-        QVERIFY(waitUntil(menuOpen));
+
         // The entry chosen with the keyboard goes back on the clipboard.
         QVERIFY(copy("newer"));
         QVERIFY(waitUntil([] { return storedTexts().value(0) == QLatin1String("newer"); }));
-        QVERIFY(callShow() && waitUntil(menuClosed));
-        QVERIFY(pressCombination(combination));
+        QVERIFY(pressCombination(combination.toLower()));
         QVERIFY(waitUntil(menuOpen));
         QVERIFY(chooseEntry(1));
         QVERIFY(waitUntil([] { return paste() == "something copied"; }));
         QCOMPARE(applet.stop(), 0);
-        QVERIFY(swaymsg(QStringLiteral("unbindsym ") + binding.section(QLatin1Char(' '), 1, 1)));
+        QVERIFY(swaymsg(QStringLiteral("unbindsym ") + combination));
     }
 
     void theTrayIconThroughAStatusNotifierHost()

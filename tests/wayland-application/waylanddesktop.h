@@ -41,23 +41,31 @@ struct Window
     QString appId;
     bool visible = false;
     bool focused = false;
+    // Floating above the tiled windows rather than tiled among them.
+    bool floating = false;
     qint64 pid = 0;
+    // Where it is on the screen, its border included.
+    QRect rect;
 };
 
-inline void collectWindows(const QJsonObject &node, QList<Window> &windows)
+inline void collectWindows(const QJsonObject &node, QList<Window> &windows, bool floating = false)
 {
     // Views are the nodes that belong to a client; containers and workspaces have no pid.
     if (node.contains(QLatin1String("pid"))) {
+        const QJsonObject rect = node.value(QLatin1String("rect")).toObject();
         windows.append(
             {node.value(QLatin1String("name")).toString(), node.value(QLatin1String("app_id")).toString(),
              node.value(QLatin1String("visible")).toBool(), node.value(QLatin1String("focused")).toBool(),
-             qint64(node.value(QLatin1String("pid")).toDouble())});
+             floating, qint64(node.value(QLatin1String("pid")).toDouble()),
+             QRect(rect.value(QLatin1String("x")).toInt(), rect.value(QLatin1String("y")).toInt(),
+                   rect.value(QLatin1String("width")).toInt(), rect.value(QLatin1String("height")).toInt())});
     }
-    for (const QString &children : {QStringLiteral("nodes"), QStringLiteral("floating_nodes")}) {
-        const QJsonArray nodes = node.value(children).toArray();
-        for (const QJsonValue &child : nodes)
-            collectWindows(child.toObject(), windows);
-    }
+    const QJsonArray tiled = node.value(QLatin1String("nodes")).toArray();
+    for (const QJsonValue &child : tiled)
+        collectWindows(child.toObject(), windows, floating);
+    const QJsonArray floatingNodes = node.value(QLatin1String("floating_nodes")).toArray();
+    for (const QJsonValue &child : floatingNodes)
+        collectWindows(child.toObject(), windows, true);
 }
 
 // Every window sway manages now, visible or not.
@@ -91,6 +99,12 @@ inline bool windowFocused(const QString &title)
 inline bool menuOpen()
 {
     return windowFocused(menuTitle);
+}
+
+inline Window menuWindow()
+{
+    const QList<Window> found = windowsTitled(menuTitle);
+    return found.size() == 1 ? found.first() : Window();
 }
 
 // Gone from sway's tree: the program unmapped it.

@@ -82,6 +82,9 @@ private Q_SLOTS:
         dialog.show();
         QVERIFY(WaylandDesktop::waitUntil(
             [] { return WaylandDesktop::windowFocused(QStringLiteral("morv-clip Preferences")); }));
+        // Qt has taken the keyboard focus too. This process is the client: while wtype runs it
+        // reads nothing from sway, and keys that come in one batch with the focus can be lost.
+        QVERIFY(WaylandDesktop::waitUntil([&] { return dialog.isActiveWindow(); }));
         QVERIFY(WaylandDesktop::pressKeys(QStringLiteral("Return")));
         QVERIFY(WaylandDesktop::waitUntil([&] { return !dialog.isVisible(); }));
         QCOMPARE(dialog.result(), int(QDialog::Accepted));

@@ -96,7 +96,7 @@ Systray::Systray(QObject *parent)
     // fixed is one the window manager floats: a tiling Wayland compositor (sway) would otherwise
     // tile the menu like an editor, across half the screen, and squeeze the user's windows to
     // make room for it.
-    connect(menuView, &QMenu::aboutToShow, menuView, [this] { fixMenuSize(); });
+    connect(menuView, &QMenu::aboutToShow, menuView, [this] { freezeMenuSize(); });
 
     shortcut = new QxtGlobalShortcut(this);
     connect(shortcut, SIGNAL(activated()), this, SLOT(shortcut_activated()));
@@ -126,7 +126,7 @@ void Systray::shortcut_activated()
     menuView->raise();
 }
 
-void Systray::fixMenuSize()
+void Systray::freezeMenuSize()
 {
     QSize size = menuView->sizeHint();
     if (const QScreen *screen = menuView->screen())

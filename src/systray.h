@@ -36,7 +36,7 @@ private Q_SLOTS:
     void clear_history();
 
 private:
-    void fixMenuSize();
+    void freezeMenuSize();
 
     Model *historyModel;
     QMenu *trayMenu;

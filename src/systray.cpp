@@ -11,6 +11,7 @@
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QScreen>
 
 namespace Morv {
 
@@ -91,6 +92,11 @@ Systray::Systray(QObject *parent)
     // The entry goes back to the clipboard before the menu closes.
     connect(menuView, &QMenuView::triggered, historyModel, &Model::indexTriggered);
     connect(menuView, &QMenuView::triggered, menuView, &QWidget::close);
+    // The entries are rebuilt by now (the view's own handler runs first). A window whose size is
+    // fixed is one the window manager floats: a tiling Wayland compositor (sway) would otherwise
+    // tile the menu like an editor, across half the screen, and squeeze the user's windows to
+    // make room for it.
+    connect(menuView, &QMenu::aboutToShow, menuView, [this] { freezeMenuSize(); });
 
     shortcut = new QxtGlobalShortcut(this);
     connect(shortcut, SIGNAL(activated()), this, SLOT(shortcut_activated()));
@@ -118,6 +124,14 @@ void Systray::shortcut_activated()
     menuView->popup(QCursor::pos());
     menuView->activateWindow();
     menuView->raise();
+}
+
+void Systray::freezeMenuSize()
+{
+    QSize size = menuView->sizeHint();
+    if (const QScreen *screen = menuView->screen())
+        size = size.boundedTo(screen->availableGeometry().size());
+    menuView->setFixedSize(size);
 }
 
 void Systray::systray_activated(QSystemTrayIcon::ActivationReason reason)

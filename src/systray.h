@@ -36,6 +36,8 @@ private Q_SLOTS:
     void clear_history();
 
 private:
+    void freezeMenuSize();
+
     Model *historyModel;
     QMenu *trayMenu;
     QMenuView *menuView = nullptr;

@@ -328,13 +328,7 @@ public:
         process.setProcessChannelMode(QProcess::ForwardedChannels);
     }
 
-    ~Applet()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished();
-        }
-    }
+    virtual ~Applet() { kill(); }
 
     bool start()
     {
@@ -342,14 +336,10 @@ public:
         return process.waitForStarted(deadline);
     }
 
-    // Started, owner of its service name and shown in the tray.
+    // Started and ready: start-up is over and the event loop runs.
     bool startAndWait()
     {
-        return start() && waitUntil([this] {
-                   return !isRunning() ||
-                          (nameHasOwner(QStringLiteral("org.morv.morv-clip")) && trayIcon().isValid());
-               }) &&
-               isRunning();
+        return start() && waitUntil([this] { return !isRunning() || isReady(); }) && isRunning();
     }
 
     bool isRunning() const { return process.state() == QProcess::Running; }
@@ -371,6 +361,21 @@ public:
     }
 
     QProcess process;
+
+protected:
+    // Owner of its service name and shown in the tray.
+    virtual bool isReady() const
+    {
+        return nameHasOwner(QStringLiteral("org.morv.morv-clip")) && trayIcon().isValid();
+    }
+
+    void kill()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished();
+        }
+    }
 };
 
 } // namespace Desktop

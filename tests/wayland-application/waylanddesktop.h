@@ -238,58 +238,22 @@ inline QStringList pastedTypes(bool primary = false)
 // The program under test under Wayland. Its standard error goes to a file, so that a test can read
 // its warnings; the file is copied into the test's log when the applet goes (the sanitizers'
 // reports belong there).
-class Applet
+class Applet : public Desktop::Applet
 {
 public:
     Applet()
     {
-        process.setProgram(qEnvironmentVariable("MORV_CLIP_BINARY"));
+        process.setProcessChannelMode(QProcess::SeparateChannels);
         process.setStandardOutputFile(QProcess::nullDevice());
         process.setStandardErrorFile(errorFile());
     }
 
-    ~Applet()
+    ~Applet() override
     {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished();
-        }
+        kill();
         const QByteArray errors = standardError();
         if (!errors.isEmpty())
             qInfo("morv-clip said:\n%s", errors.constData());
-    }
-
-    bool start()
-    {
-        process.start();
-        return process.waitForStarted(deadline);
-    }
-
-    // Started and owner of its service name: start-up is over, the event loop runs.
-    bool startAndWait()
-    {
-        return start() && waitUntil([this] {
-                   return !isRunning() || nameHasOwner(QStringLiteral("org.morv.morv-clip"));
-               }) &&
-               isRunning();
-    }
-
-    bool isRunning() const { return process.state() == QProcess::Running; }
-
-    // Sends the signal and waits for the end; the exit code, or -1 for a crash or a hang.
-    int stop(int signalNumber = SIGTERM)
-    {
-        if (!isRunning())
-            return -1;
-        ::kill(pid_t(process.processId()), signalNumber);
-        return waitForExit();
-    }
-
-    int waitForExit(int timeoutMs = deadline)
-    {
-        if (!process.waitForFinished(timeoutMs))
-            return -1;
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
 
     QByteArray standardError() const
@@ -300,11 +264,14 @@ public:
 
     qint64 pid() const { return process.processId(); }
 
+protected:
+    // Owner of its service name: a Wayland session may have no tray at all.
+    bool isReady() const override { return nameHasOwner(QStringLiteral("org.morv.morv-clip")); }
+
 private:
     QString errorFile() const { return folder.filePath(QStringLiteral("stderr")); }
 
     QTemporaryDir folder;
-    QProcess process;
 };
 
 // Whether the condition keeps holding for the whole period (polled), e.g. that nothing changes.

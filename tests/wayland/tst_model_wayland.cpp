@@ -4,6 +4,7 @@
 #include "modelsignalrecorder.h"
 #include "testenvironment.h"
 
+#include "modelrows.h"
 #include <QAbstractItemModelTester>
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
@@ -14,6 +15,7 @@
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+
 #include <QTest>
 
 #include <memory>
@@ -65,23 +67,10 @@ class TestModelWayland : public QObject
     ModelSignalRecorder *recorder = nullptr;
     QList<QProcess *> owners;
 
-    QStringList rows() const
-    {
-        QStringList result;
-        for (int row = 0; row < model->rowCount(); ++row)
-            result.append(model->data(model->index(row), Qt::DisplayRole).toString());
-        return result;
-    }
+    QStringList rows() const { return ModelRows::displayTexts(*model); }
 
-    int currentRow() const
-    {
-        int current = -1;
-        for (int row = 0; row < model->rowCount(); ++row) {
-            if (model->data(model->index(row), Qt::FontRole).value<QFont>().bold())
-                current = current == -1 ? row : -2;
-        }
-        return current;
-    }
+    // The row shown in bold, -1 for none, -2 when several are.
+    int currentRow() const { return ModelRows::boldRow(*model); }
 
     static Item newestStored()
     {

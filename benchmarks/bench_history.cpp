@@ -64,10 +64,10 @@ qint64 peakMemoryKiB()
     return -1;
 }
 
-QByteArray noisePng(quint32 seed, int side)
+QByteArray noisePng(quint32 pattern, int side)
 {
     QImage image(side, side, QImage::Format_RGB32);
-    QRandomGenerator random(seed);
+    QRandomGenerator random(pattern);
     for (int y = 0; y < side; ++y) {
         auto line = reinterpret_cast<quint32 *>(image.scanLine(y));
         for (int x = 0; x < side; ++x)
@@ -81,9 +81,9 @@ QByteArray noisePng(quint32 seed, int side)
 }
 
 // One offer as a Qt program makes it on X11: the PNG and the same picture in two more formats.
-QMimeData *imageOffer(quint32 seed)
+QMimeData *imageOffer(quint32 pattern)
 {
-    const QByteArray png = noisePng(seed, 512); // about 1 MB of incompressible pixels
+    const QByteArray png = noisePng(pattern, 512); // about 1 MB of incompressible pixels
     return FakeSystemClipboard::mimeData({{QStringLiteral("image/png"), png},
                                           {QStringLiteral("application/x-qt-image"), png},
                                           {QStringLiteral("image/bmp"), png}});

@@ -10,7 +10,7 @@
 
 using Morv::HistoryStore;
 
-// Replays the fuzzer's seed corpus and the inputs that once broke the loader (fuzz/regressions)
+// Replays the fuzzer's starting corpus and the inputs that once broke the loader (fuzz/regressions)
 // through the loader of a normal build, on every run: each loads quickly, what was recovered
 // stores and loads back unchanged, and the raw values the loader falls back on match QSettings.
 class TestLoaderReplay : public QObject

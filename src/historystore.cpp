@@ -275,9 +275,9 @@ ContentType readContentType(QSettings &settings, const QString &element, const P
     return ok ? static_cast<ContentType>(type) : PlainText;
 }
 
-// The name QSettings stores contents under: the type's own name unless some code has registered an
-// alias of ClipboardContent, which would make stored files depend on what that code registered.
-void checkStoredTypeName()
+} // namespace
+
+void HistoryStore::checkStoredTypeName()
 {
     static bool warned = false;
     if (warned)
@@ -302,7 +302,6 @@ void checkStoredTypeName()
                  name.constData(), ownName.constData());
     }
 }
-} // namespace
 
 QList<Item> HistoryStore::loadHistory(QSettings &settings)
 {

@@ -26,6 +26,10 @@ public:
     // The sticky items, as texts; empty texts are dropped on loading.
     static QList<Item> loadSticky(QSettings &settings);
     static void saveSticky(QSettings &settings, const QList<Item> &items);
+
+    // Warns once when contents would be stored under another name than the type's own: some code
+    // has registered an alias of the content type, and stored files would depend on it.
+    static void checkStoredTypeName();
 };
 
 } // namespace Morv

@@ -75,16 +75,9 @@ QHash<QString, QString> IniFileReader::readValues(const QString &fileName, const
     qsizetype equals = -1;
     while (nextLine(data, position, line, equals)) {
         if (line.startsWith('[')) {
-            qsizetype close = line.indexOf(']');
-            if (close < 0)
-                close = line.size();
-            const QByteArrayView name = line.first(close).sliced(1).trimmed();
-            if (name.compare("general", Qt::CaseInsensitive) == 0)
-                section.clear();
-            else if (name.compare("%general", Qt::CaseInsensitive) == 0)
-                section = QString::fromLatin1(name.sliced(1)) + QLatin1Char('/');
-            else
-                section = unescapeKey(name) + QLatin1Char('/');
+            section = sectionName(line);
+            if (!section.isEmpty())
+                section += QLatin1Char('/');
             continue;
         }
         if (equals < 0)
@@ -168,6 +161,19 @@ bool IniFileReader::nextLine(QByteArrayView data, qsizetype &position, QByteArra
     if (equals >= 0)
         equals -= start;
     return !line.isEmpty();
+}
+
+QString IniFileReader::sectionName(QByteArrayView headerLine)
+{
+    qsizetype close = headerLine.indexOf(']');
+    if (close < 0)
+        close = headerLine.size();
+    const QByteArrayView name = headerLine.first(close).sliced(1).trimmed();
+    if (name.compare("general", Qt::CaseInsensitive) == 0)
+        return QString();
+    if (name.compare("%general", Qt::CaseInsensitive) == 0)
+        return QString::fromLatin1(name.sliced(1));
+    return unescapeKey(name);
 }
 
 QString IniFileReader::unescapeKey(QByteArrayView key)

@@ -20,12 +20,20 @@ public:
     // gives no values.
     static QHash<QString, QString> readValues(const QString &fileName, const QString &prefix);
 
-    // Exposed for the tests: one value's text as QSettings unescapes it; false when QSettings
-    // would read the value as a list.
+    // One value's text as QSettings unescapes it; false when QSettings would read the value as a
+    // list.
     static bool unescapeValue(QByteArrayView text, QString &value);
 
-private:
+    // The next logical line from position on, as QSettings splits a file: blank lines and comments
+    // are skipped, an escaped line break or a quoted one continues the line. equals is the offset of
+    // the first unquoted "=" in the line, -1 for none. False at the end of the data.
     static bool nextLine(QByteArrayView data, qsizetype &position, QByteArrayView &line, qsizetype &equals);
+
+    // The group a section header line ("[name]") stands for: empty for the section General.
+    static QString sectionName(QByteArrayView headerLine);
+
+    // A key or section name as QSettings unescapes it: "\\" is the separator "/", %XX and %UXXXX
+    // stand for characters.
     static QString unescapeKey(QByteArrayView key);
 };
 

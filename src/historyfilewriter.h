@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+
+namespace Morv {
+
+class Item;
+
+// Writes the stored history (the array "items" of the group "dynamic") into a settings file
+// without going through QSettings, in exactly the text QSettings writes for it, and leaves the
+// rest of the file as it is.
+//
+// QSettings can only rewrite a whole file from the values it holds, and it turns each stored
+// content into text inside its write while holding the file's lock: with a history of large images
+// that is hundreds of megabytes of escaping on the thread that saves. This writer streams the new
+// history item by item and copies every other line of the file unchanged, so it can run on a
+// thread of its own. It takes the same lock file QSettings takes for its writes, so neither
+// overwrites what the other has just written, and it replaces the file atomically.
+//
+// Only what QSettings would remove before writing the array is replaced: every key at or below
+// "dynamic/items", wherever the file holds it (a hand-edited file may spread it over other
+// sections). Sections left empty are dropped, as QSettings drops them. For a file written by
+// QSettings the result is byte for byte what QSettings would have written.
+class HistoryFileWriter
+{
+public:
+    // Writes the items, or with clearItemsOnExit no items at all, as the history of the file.
+    // A file that does not exist yet is created (private to the user). Returns false, with the
+    // reason in error, when the file could not be written; it is then left unchanged.
+    static bool write(const QString &fileName, const QList<Item> &items, bool clearItemsOnExit,
+                      QString *error = nullptr);
+
+    // One value as QSettings writes the text of a variant of a user type ("@Variant(" and the
+    // stream's bytes taken as Latin-1, then ")"): escaped, and quoted where needed.
+    static void appendEscapedValue(QByteArrayView latin1, QByteArray &out);
+};
+
+} // namespace Morv

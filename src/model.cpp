@@ -185,8 +185,10 @@ void Model::moveToTop(int dynamicIndex)
     currentIndex = index(first);
 
     Preferences *preferences = Preferences::instance();
+    // In the background: with large images in the history a save writes hundreds of megabytes,
+    // and the next copy must not wait for it.
     if (preferences->synchronizeHistory())
-        preferences->saveHistory(dynamic);
+        preferences->saveHistoryInBackground(dynamic);
 }
 
 void Model::indexTriggered(const QModelIndex &index)

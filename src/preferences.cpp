@@ -1,5 +1,6 @@
 #include "preferences.h"
 
+#include "historysaver.h"
 #include "historystore.h"
 #include "item.h"
 #include "legacyclipboardcontent.h"
@@ -42,7 +43,9 @@ Preferences *Preferences::instance()
 
 Preferences::Preferences()
     : QSettings()
+    , saver(new HistorySaver(fileName(), this))
 {
+    connect(saver, &HistorySaver::written, this, &Preferences::reportWrite);
     // Stored history contents name their type; reading them needs the type registered first.
     // Registered under its own name only: with an alias registered, QSettings would store the
     // alias (a different one from run to run) instead of "QHash<QString,QByteArray>". The names
@@ -124,13 +127,35 @@ bool Preferences::confirmClear() const
 
 QList<Item> Preferences::loadHistory()
 {
+    // The history is written past QSettings: what it holds in memory may be older than the file.
+    saver->waitForIdle();
+    QSettings::sync();
     return HistoryStore::loadHistory(*this);
 }
 
 void Preferences::saveHistory(const QList<Item> &items)
 {
-    HistoryStore::saveHistory(*this, items, clearItemsOnExit());
-    sync();
+    HistoryStore::checkStoredTypeName();
+    // Pending changes go first: the history written after them is the last word on it, whatever
+    // they held.
+    const bool settingsWritten = writeSettings();
+    const bool historyWritten = saver->saveNow(items, clearItemsOnExit());
+    // The history was written past QSettings, which reads the file again when it has changed.
+    QSettings::sync();
+    reportWrite(settingsWritten && historyWritten);
+}
+
+void Preferences::saveHistoryInBackground(const QList<Item> &items)
+{
+    HistoryStore::checkStoredTypeName();
+    saver->saveLater(items, clearItemsOnExit());
+}
+
+void Preferences::waitForBackgroundSave()
+{
+    saver->waitForIdle();
+    // The outcome comes as a queued call from the saver's thread.
+    QCoreApplication::sendPostedEvents(saver, QEvent::MetaCall);
 }
 
 QList<Item> Preferences::loadSticky()
@@ -143,12 +168,11 @@ void Preferences::saveSticky(const QList<Item> &items)
     HistoryStore::saveSticky(*this, items);
 }
 
-void Preferences::makeFilePrivate()
+void Preferences::makeFilePrivate(const QString &file)
 {
     // The file holds everything the user copied, passwords included. QSettings would create the
     // folder and the file with the umask's permissions (usually readable by everybody); a file
     // that exists already keeps its permissions across QSettings' atomic rewrites.
-    const QString file = fileName();
     const QFileInfo info(file);
     const QByteArray folder = QFile::encodeName(info.absolutePath());
     if (!info.absoluteDir().exists()) {
@@ -173,7 +197,15 @@ void Preferences::makeFilePrivate()
 
 void Preferences::sync()
 {
-    makeFilePrivate();
+    const bool settingsWritten = writeSettings();
+    const bool historyWritten = saver->retry();
+    QSettings::sync();
+    reportWrite(settingsWritten && historyWritten);
+}
+
+bool Preferences::writeSettings()
+{
+    makeFilePrivate(fileName());
     // QSettings keeps the first error it met for the rest of its life, so the outcome of this
     // write is read from a short-lived settings object on the same file. It shares the pending
     // changes with this one and tries them again if an earlier write failed.
@@ -186,7 +218,11 @@ void Preferences::sync()
         ok = writer.status() != QSettings::AccessError;
     }
     QSettings::sync();
+    return ok;
+}
 
+void Preferences::reportWrite(bool ok)
+{
     if (!ok && syncSucceeded)
         qWarning(
             "Could not write the settings file %s: the history is kept in memory and written with the next "

@@ -6,6 +6,7 @@
 
 namespace Morv {
 
+class HistorySaver;
 class Item;
 
 // The program's one settings object: typed readers for every preference, each with its default,
@@ -36,14 +37,26 @@ public:
     bool clearItemsOnExit() const;
     bool confirmClear() const;
 
+    // The stored history; a save still being written in the background is waited for.
     QList<Item> loadHistory();
+    // Writes the history now and ends with sync(): the file holds it when this returns.
     void saveHistory(const QList<Item> &items);
+    // Writes the history on a thread of its own and returns at once; only the newest of several
+    // saves asked for in a row is written. A failed write is reported like a failed sync().
+    void saveHistoryInBackground(const QList<Item> &items);
+    // Waits until background saves are written, and reports their outcome.
+    void waitForBackgroundSave();
     QList<Item> loadSticky();
     void saveSticky(const QList<Item> &items);
 
-    // Writes pending changes to disk. Hides QSettings::sync() so that every write goes through the
-    // same path: the file is created private to the user, and a failed write is reported once.
+    // Writes pending changes to disk, and a history whose background write failed. Hides
+    // QSettings::sync() so that every write goes through the same path: the file is created
+    // private to the user, and a failed write is reported once.
     void sync();
+
+    // Creates the settings file and its folder, when missing, readable by the user alone, and takes
+    // the permissions of others away from existing ones.
+    static void makeFilePrivate(const QString &file);
 
     // Whether the last sync() reached the disk.
     bool lastSyncSucceeded() const { return syncSucceeded; }
@@ -54,8 +67,11 @@ protected:
 private:
     Preferences();
 
-    void makeFilePrivate();
+    // Writes the pending changes; false when the file could not be written.
+    bool writeSettings();
+    void reportWrite(bool ok);
 
+    HistorySaver *saver;
     bool syncSucceeded = true;
 };
 

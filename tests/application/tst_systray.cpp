@@ -611,7 +611,9 @@ private Q_SLOTS:
         watchdog.start(10000);
         QCOMPARE(QApplication::exec(), 0);
         // Quitting stores nothing by itself: the history is stored when the tray goes.
+        preferences()->waitForBackgroundSave();
         preferences()->remove(QStringLiteral("dynamic"));
+        preferences()->sync();
         tray.reset();
         QCOMPARE(preferences()->loadHistory().size(), 1);
     }

@@ -1,0 +1,125 @@
+#include "historysaver.h"
+
+#include "historyfilewriter.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+
+namespace Morv {
+
+HistorySaver::HistorySaver(const QString &fileName, QObject *parent)
+    : QObject(parent)
+    , fileName(fileName)
+    , worker([this] { run(); })
+{}
+
+HistorySaver::~HistorySaver()
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        stopping = true;
+    }
+    wake.notify_all();
+    worker.join();
+}
+
+void HistorySaver::saveLater(const QList<Item> &items, bool clearItemsOnExit)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        waiting = Request{items, clearItemsOnExit};
+    }
+    wake.notify_all();
+}
+
+bool HistorySaver::saveNow(const QList<Item> &items, bool clearItemsOnExit)
+{
+    const Request request{items, clearItemsOnExit};
+    std::unique_lock<std::mutex> lock(mutex);
+    waiting.reset();
+    idle.wait(lock, [this] { return !busy; });
+    if (isLastWritten(request)) {
+        failed.reset();
+        return true;
+    }
+    busy = true;
+    lock.unlock();
+    const bool ok = write(request);
+    lock.lock();
+    busy = false;
+    idle.notify_all();
+    return ok;
+}
+
+bool HistorySaver::retry()
+{
+    std::unique_lock<std::mutex> lock(mutex);
+    if (!failed)
+        return true;
+    // A save still waiting is newer than the one that failed.
+    const Request request = waiting ? *waiting : *failed;
+    lock.unlock();
+    return saveNow(request.items, request.clearItemsOnExit);
+}
+
+void HistorySaver::waitForIdle()
+{
+    std::unique_lock<std::mutex> lock(mutex);
+    idle.wait(lock, [this] { return !busy && !waiting; });
+}
+
+void HistorySaver::run()
+{
+    std::unique_lock<std::mutex> lock(mutex);
+    for (;;) {
+        wake.wait(lock, [this] { return stopping || waiting; });
+        // What is still waiting at the end is written too: it is the newest history.
+        if (!waiting)
+            return;
+        const Request request = std::move(*waiting);
+        waiting.reset();
+        busy = true;
+        lock.unlock();
+        const bool ok = write(request);
+        QMetaObject::invokeMethod(
+            this, [this, ok] { Q_EMIT written(ok); }, Qt::QueuedConnection);
+        lock.lock();
+        busy = false;
+        idle.notify_all();
+    }
+}
+
+bool HistorySaver::write(const Request &request)
+{
+    const bool ok = HistoryFileWriter::write(fileName, request.items, request.clearItemsOnExit);
+    const QFileInfo info(fileName);
+    std::lock_guard<std::mutex> lock(mutex);
+    if (ok) {
+        failed.reset();
+        lastWritten = request;
+        lastWrittenSize = info.size();
+        lastWrittenTime = info.lastModified().toMSecsSinceEpoch();
+    } else {
+        failed = request;
+        lastWritten.reset();
+    }
+    return ok;
+}
+
+bool HistorySaver::isLastWritten(const Request &request) const
+{
+    if (!lastWritten || lastWritten->clearItemsOnExit != request.clearItemsOnExit ||
+        lastWritten->items.size() != request.items.size())
+        return false;
+    for (qsizetype i = 0; i < request.items.size(); ++i) {
+        const Item &a = lastWritten->items.at(i);
+        const Item &b = request.items.at(i);
+        if (a.mode() != b.mode() || a.contentType() != b.contentType() || a.content() != b.content())
+            return false;
+    }
+    // Something else may have written the file since (QSettings, another program).
+    const QFileInfo info(fileName);
+    return info.size() == lastWrittenSize && info.lastModified().toMSecsSinceEpoch() == lastWrittenTime;
+}
+
+} // namespace Morv

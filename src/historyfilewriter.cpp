@@ -5,13 +5,16 @@
 #include "preferences.h"
 
 #include <QDataStream>
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
 #include <QVariant>
 
 #include <algorithm>
 #include <numeric>
+#include <utility>
 
 namespace Morv {
 
@@ -140,9 +143,11 @@ public:
     {
         if (ok && file.write(bytes.data(), bytes.size()) != bytes.size())
             ok = false;
+        position += bytes.size();
     }
 
     bool ok = true;
+    qint64 position = 0;
 
 private:
     QSaveFile &file;
@@ -185,79 +190,97 @@ void writeItems(Output &out, const QList<Item> &items)
 
 } // namespace
 
+namespace {
+
+// How QSettings writes one byte of a value: as itself, or as an escape. After "\0" and "\xNN" a
+// hexadecimal digit would read as part of the escape, so it is escaped too: the table of that
+// state escapes the digits as well.
+struct Escape
+{
+    char text[4];
+    quint8 length;
+    bool escapesNextDigit;
+};
+
+struct EscapeTables
+{
+    Escape plain[256];
+    Escape afterEscape[256];
+
+    EscapeTables()
+    {
+        static const char hexDigits[] = "0123456789abcdef";
+        const auto hex = [](uint c) {
+            Escape e{{'\\', 'x', hexDigits[c >> 4], hexDigits[c & 15]}, 4, true};
+            if (c < 16) {
+                e.text[2] = hexDigits[c];
+                e.length = 3;
+            }
+            return e;
+        };
+        for (uint c = 0; c < 256; ++c) {
+            Escape e{{char(c)}, 1, false};
+            switch (c) {
+            case '\0':
+                e = {{'\\', '0'}, 2, true};
+                break;
+            case '\a':
+                e = {{'\\', 'a'}, 2, false};
+                break;
+            case '\b':
+                e = {{'\\', 'b'}, 2, false};
+                break;
+            case '\f':
+                e = {{'\\', 'f'}, 2, false};
+                break;
+            case '\n':
+                e = {{'\\', 'n'}, 2, false};
+                break;
+            case '\r':
+                e = {{'\\', 'r'}, 2, false};
+                break;
+            case '\t':
+                e = {{'\\', 't'}, 2, false};
+                break;
+            case '\v':
+                e = {{'\\', 'v'}, 2, false};
+                break;
+            case '"':
+            case '\\':
+                e = {{'\\', char(c)}, 2, false};
+                break;
+            default:
+                if (c <= 0x1f || c >= 0x7f)
+                    e = hex(c);
+                break;
+            }
+            plain[c] = e;
+            // A digit right after an escape is escaped and keeps the state.
+            afterEscape[c] = isHexDigit(uchar(c)) ? hex(c) : e;
+        }
+    }
+};
+
+} // namespace
+
 void HistoryFileWriter::appendEscapedValue(QByteArrayView latin1, QByteArray &out)
 {
-    static const char hexDigits[] = "0123456789abcdef";
+    static const EscapeTables tables;
     const qsizetype start = out.size();
     // Room for the quotes and for "\xNN" per byte, the longest escape.
     out.resize(start + 2 + latin1.size() * 4);
     char *const first = out.data() + start + 1;
     char *p = first;
     bool needsQuotes = false;
-    // After "\0" and "\xNN" a hexadecimal digit would read as part of the escape: it is escaped
-    // too.
-    bool escapeNextIfDigit = false;
+    const Escape *table = tables.plain;
 
     for (const char byte : latin1) {
         const uchar c = uchar(byte);
-        if (c == ';' || c == ',' || c == '=')
-            needsQuotes = true;
-        if (escapeNextIfDigit && isHexDigit(c)) {
-            *p++ = '\\';
-            *p++ = 'x';
-            if (c >= 16)
-                *p++ = hexDigits[c >> 4];
-            *p++ = hexDigits[c & 15];
-            continue;
-        }
-        escapeNextIfDigit = false;
-        char escape = 0;
-        switch (c) {
-        case '\0':
-            *p++ = '\\';
-            *p++ = '0';
-            escapeNextIfDigit = true;
-            continue;
-        case '\a':
-            escape = 'a';
-            break;
-        case '\b':
-            escape = 'b';
-            break;
-        case '\f':
-            escape = 'f';
-            break;
-        case '\n':
-            escape = 'n';
-            break;
-        case '\r':
-            escape = 'r';
-            break;
-        case '\t':
-            escape = 't';
-            break;
-        case '\v':
-            escape = 'v';
-            break;
-        case '"':
-        case '\\':
-            escape = char(c);
-            break;
-        default:
-            if (c <= 0x1f || c >= 0x7f) {
-                *p++ = '\\';
-                *p++ = 'x';
-                if (c >= 16)
-                    *p++ = hexDigits[c >> 4];
-                *p++ = hexDigits[c & 15];
-                escapeNextIfDigit = true;
-            } else {
-                *p++ = char(c);
-            }
-            continue;
-        }
-        *p++ = '\\';
-        *p++ = escape;
+        needsQuotes |= c == ';' || c == ',' || c == '=';
+        const Escape &e = table[c];
+        std::memcpy(p, e.text, 4);
+        p += e.length;
+        table = e.escapesNextDigit ? tables.afterEscape : tables.plain;
     }
 
     const qsizetype length = p - first;
@@ -272,8 +295,12 @@ void HistoryFileWriter::appendEscapedValue(QByteArrayView latin1, QByteArray &ou
 }
 
 bool HistoryFileWriter::write(const QString &fileName, const QList<Item> &items, bool clearItemsOnExit,
-                              QString *error)
+                              QString *error, Layout *layout)
 {
+    Layout unused;
+    if (!layout)
+        layout = &unused;
+    const Layout last = std::exchange(*layout, Layout());
     const auto fail = [error](const QString &why) {
         if (error)
             *error = why;
@@ -297,63 +324,91 @@ bool HistoryFileWriter::write(const QString &fileName, const QList<Item> &items,
             return fail(QStringLiteral("it cannot be read: ") + old.errorString());
         data = QByteArrayView(mapped, old.size());
     }
-    QList<Section> sections = readSections(data);
-
-    qsizetype target = -1;
-    for (qsizetype i = 0; i < sections.size() && target < 0; ++i) {
-        if (sections.at(i).isHistoryGroup())
-            target = i;
-    }
-    if (target < 0 && !clearItemsOnExit) {
-        // A new section goes where QSettings sorts it: after the section General, before the
-        // first section whose name sorts after it.
-        target = sections.size();
-        for (qsizetype i = 0; i < sections.size(); ++i) {
-            const Section &section = sections.at(i);
-            if (section.hasHeader && !section.name.isEmpty() && section.name > historyGroup) {
-                target = i;
-                break;
-            }
-        }
-        Section history;
-        history.name = historyGroup;
-        history.hasHeader = true;
-        sections.insert(target, history);
-    }
 
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         return fail(file.errorString());
     Output out(file);
-    bool first = true;
-    for (qsizetype i = 0; i < sections.size(); ++i) {
-        Section &section = sections[i];
-        section.trimEnd(data);
-        const bool writesItems = i == target && !clearItemsOnExit;
-        if (section.kept.isEmpty() && !writesItems)
-            continue;
-        // A section whose keys were all history keys goes, as QSettings drops empty groups.
-        if (section.hasHeader && section.keyLines == 0 && !writesItems &&
-            (section.lostLines || section.isHistoryGroup()))
-            continue;
-        if (!first)
-            out.write("\n");
-        first = false;
-        if (section.kept.isEmpty()) {
-            out.write("[dynamic]\n");
-        } else {
-            for (const Range &range : std::as_const(section.kept))
-                out.write(data.sliced(range.begin, range.end - range.begin));
-            out.write("\n");
+    qint64 historyBegin = -1;
+    qint64 historyEnd = -1;
+
+    if (!clearItemsOnExit && last.historyBegin >= 0 && data.size() == last.fileSize &&
+        QFileInfo(fileName).lastModified().toMSecsSinceEpoch() == last.modified) {
+        // The file as the last write left it: the same bytes around a new history section.
+        out.write(data.first(last.historyBegin));
+        historyBegin = out.position;
+        out.write("[dynamic]\n");
+        writeItems(out, items);
+        historyEnd = out.position;
+        out.write(data.sliced(last.historyEnd));
+    } else {
+        QList<Section> sections = readSections(data);
+        qsizetype target = -1;
+        for (qsizetype i = 0; i < sections.size() && target < 0; ++i) {
+            if (sections.at(i).isHistoryGroup())
+                target = i;
         }
-        if (writesItems)
-            writeItems(out, items);
+        if (target < 0 && !clearItemsOnExit) {
+            // A new section goes where QSettings sorts it: after the section General, before the
+            // first section whose name sorts after it.
+            target = sections.size();
+            for (qsizetype i = 0; i < sections.size(); ++i) {
+                const Section &section = sections.at(i);
+                if (section.hasHeader && !section.name.isEmpty() && section.name > historyGroup) {
+                    target = i;
+                    break;
+                }
+            }
+            Section history;
+            history.name = historyGroup;
+            history.hasHeader = true;
+            sections.insert(target, history);
+        }
+
+        bool first = true;
+        for (qsizetype i = 0; i < sections.size(); ++i) {
+            Section &section = sections[i];
+            section.trimEnd(data);
+            const bool writesItems = i == target && !clearItemsOnExit;
+            if (section.kept.isEmpty() && !writesItems)
+                continue;
+            // A section whose keys were all history keys goes, as QSettings drops empty groups.
+            if (section.hasHeader && section.keyLines == 0 && !writesItems &&
+                (section.lostLines || section.isHistoryGroup()))
+                continue;
+            if (!first)
+                out.write("\n");
+            first = false;
+            // Only a section of nothing but the array can be replaced whole next time.
+            const bool headerOnly = section.kept.isEmpty() ||
+                                    (section.kept.size() == 1 && section.keyLines == 0 &&
+                                     data.sliced(section.kept.first().begin,
+                                                 section.kept.first().end - section.kept.first().begin) ==
+                                         QByteArrayView("[dynamic]"));
+            if (writesItems && headerOnly) {
+                historyBegin = out.position;
+                out.write("[dynamic]\n");
+            } else {
+                for (const Range &range : std::as_const(section.kept))
+                    out.write(data.sliced(range.begin, range.end - range.begin));
+                out.write("\n");
+            }
+            if (writesItems) {
+                writeItems(out, items);
+                if (headerOnly)
+                    historyEnd = out.position;
+            }
+        }
     }
 
     if (!out.ok)
         return fail(file.errorString());
     if (!file.commit())
         return fail(file.errorString());
+    if (historyBegin >= 0) {
+        const QFileInfo written(fileName);
+        *layout = {written.size(), written.lastModified().toMSecsSinceEpoch(), historyBegin, historyEnd};
+    }
     return true;
 }
 

@@ -27,11 +27,23 @@ class Item;
 class HistoryFileWriter
 {
 public:
+    // Where the last write put the history section, and the file it left. When the file is still
+    // that one at the next write, the section is replaced without reading the file line by line:
+    // the escaped contents of a large history take seconds to read.
+    struct Layout
+    {
+        qint64 fileSize = -1;
+        qint64 modified = -1; // milliseconds since the epoch
+        qint64 historyBegin = -1;
+        qint64 historyEnd = -1;
+    };
+
     // Writes the items, or with clearItemsOnExit no items at all, as the history of the file.
     // A file that does not exist yet is created (private to the user). Returns false, with the
-    // reason in error, when the file could not be written; it is then left unchanged.
+    // reason in error, when the file could not be written; it is then left unchanged. A layout
+    // given is used and updated.
     static bool write(const QString &fileName, const QList<Item> &items, bool clearItemsOnExit,
-                      QString *error = nullptr);
+                      QString *error = nullptr, Layout *layout = nullptr);
 
     // One value as QSettings writes the text of a variant of a user type ("@Variant(" and the
     // stream's bytes taken as Latin-1, then ")"): escaped, and quoted where needed.

@@ -91,7 +91,8 @@ void HistorySaver::run()
 
 bool HistorySaver::write(const Request &request)
 {
-    const bool ok = HistoryFileWriter::write(fileName, request.items, request.clearItemsOnExit);
+    const bool ok =
+        HistoryFileWriter::write(fileName, request.items, request.clearItemsOnExit, nullptr, &layout);
     const QFileInfo info(fileName);
     std::lock_guard<std::mutex> lock(mutex);
     if (ok) {

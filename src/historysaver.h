@@ -1,5 +1,6 @@
 #pragma once
 
+#include "historyfilewriter.h"
 #include "item.h"
 
 #include <QList>
@@ -67,6 +68,7 @@ private:
     std::optional<Request> lastWritten;
     qint64 lastWrittenSize = -1;
     qint64 lastWrittenTime = -1;
+    HistoryFileWriter::Layout layout; // used by the one write under way
     bool busy = false;
     bool stopping = false;
     std::thread worker;

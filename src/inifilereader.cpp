@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QStringDecoder>
 
+#include <array>
+
 namespace Morv {
 
 namespace {
@@ -15,6 +17,18 @@ bool isSpace(char c)
 bool isHexDigit(char c)
 {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// The characters that end, continue or quote a line, or start an assignment or a comment.
+bool isSpecial(char c)
+{
+    static constexpr auto table = [] {
+        std::array<bool, 256> special{};
+        for (const char c : {'=', '\n', '\r', '\\', '"', ';'})
+            special[uchar(c)] = true;
+        return special;
+    }();
+    return table[uchar(c)];
 }
 
 int hexValue(char c)
@@ -108,8 +122,14 @@ bool IniFileReader::nextLine(QByteArrayView data, qsizetype &position, QByteArra
 
     qsizetype i = start;
     bool done = false;
+    const char *const bytes = data.data();
     while (i < size && !done) {
-        const char c = data.at(i++);
+        // Values can be megabytes long: ordinary characters are skipped in a tight loop.
+        while (i < size && !isSpecial(bytes[i]))
+            ++i;
+        if (i >= size)
+            break;
+        const char c = bytes[i++];
         switch (c) {
         case '=':
             if (!inQuotes && equals < 0)

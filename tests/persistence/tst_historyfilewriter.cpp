@@ -236,6 +236,43 @@ private Q_SLOTS:
         QCOMPARE(values(name).value(QStringLiteral("dynamic/kept")), QStringLiteral("yes"));
     }
 
+    void theLastLayoutSavesReadingTheFile()
+    {
+        const QByteArray others =
+            "[General]\nhistoryCount=12\n\n[sticky]\nitems\\1\\text=pinned\nitems\\size=1\n";
+        const QString name = newFile(others);
+        HistoryFileWriter::Layout layout;
+        QVERIFY(HistoryFileWriter::write(name, randomItems(30, 6), false, nullptr, &layout));
+        QVERIFY(layout.historyBegin > 0);
+        QCOMPARE(layout.fileSize, QFileInfo(name).size());
+
+        // Replaced in place, it gives the bytes a full reading of the file gives.
+        const QString fullyRead = newFile(contents(name));
+        const QList<Item> next = randomItems(31, 9);
+        QVERIFY(HistoryFileWriter::write(name, next, false, nullptr, &layout));
+        QVERIFY(HistoryFileWriter::write(fullyRead, next, false));
+        QCOMPARE(contents(name), contents(fullyRead));
+        QCOMPARE(describe(history(name)), describe(next));
+
+        // Another writer changed the file meanwhile: its change stays.
+        {
+            QSettings dialog(name, QSettings::IniFormat);
+            dialog.setValue(QStringLiteral("trim"), false);
+        }
+        QVERIFY(HistoryFileWriter::write(name, texts({"after"}), false, nullptr, &layout));
+        QCOMPARE(values(name).value(QStringLiteral("trim")), QStringLiteral("false"));
+        QCOMPARE(describe(history(name)), describe(texts({"after"})));
+
+        // A history section with other keys in it is never replaced whole.
+        const QString mixed = newFile("[dynamic]\nkept=yes\n");
+        HistoryFileWriter::Layout mixedLayout;
+        QVERIFY(HistoryFileWriter::write(mixed, texts({"a"}), false, nullptr, &mixedLayout));
+        QCOMPARE(mixedLayout.historyBegin, -1);
+        QVERIFY(HistoryFileWriter::write(mixed, texts({"b"}), false, nullptr, &mixedLayout));
+        QCOMPARE(values(mixed).value(QStringLiteral("dynamic/kept")), QStringLiteral("yes"));
+        QCOMPARE(describe(history(mixed)), describe(texts({"b"})));
+    }
+
     void aFailedWriteLeavesTheFileAlone()
     {
         const QString folder = dir.filePath(QStringLiteral("blocked"));

@@ -38,10 +38,6 @@ bool HistorySaver::saveNow(const QList<Item> &items, bool clearItemsOnExit)
     std::unique_lock<std::mutex> lock(mutex);
     waiting.reset();
     idle.wait(lock, [this] { return !busy; });
-    if (isLastWritten(request)) {
-        failed.reset();
-        return true;
-    }
     busy = true;
     lock.unlock();
     const bool ok = write(request);
@@ -91,6 +87,13 @@ void HistorySaver::run()
 
 bool HistorySaver::write(const Request &request)
 {
+    // Choosing the newest entry again, say, saves what the file holds already. Only the one busy
+    // writer reads or changes what was written last.
+    if (isLastWritten(request)) {
+        std::lock_guard<std::mutex> lock(mutex);
+        failed.reset();
+        return true;
+    }
     const bool ok =
         HistoryFileWriter::write(fileName, request.items, request.clearItemsOnExit, nullptr, &layout);
     const QFileInfo info(fileName);

@@ -26,15 +26,15 @@ class HistorySaver : public QObject
 
 public:
     explicit HistorySaver(const QString &fileName, QObject *parent = nullptr);
-    // Finishes the write under way and drops one still waiting.
+    // Writes what is waiting, then stops the thread.
     ~HistorySaver() override;
 
-    // Queues the items to be written; returns at once.
+    // Queues the items to be written; returns at once. Nothing is written when the file holds
+    // exactly these items already, from the last save.
     void saveLater(const QList<Item> &items, bool clearItemsOnExit);
 
     // Writes the items on the calling thread and returns whether they reached the disk. A save
-    // still waiting is dropped (this one is newer); one under way is finished first. Nothing is
-    // written when the file holds exactly these items already, from the last save.
+    // still waiting is dropped (this one is newer); one under way is finished first.
     bool saveNow(const QList<Item> &items, bool clearItemsOnExit);
 
     // Writes the history whose last write failed, if any; true when none is left unwritten.
@@ -55,7 +55,8 @@ private:
     };
 
     void run();
-    // Writes a request and records the outcome; called with the mutex unlocked.
+    // Writes a request, unless the file holds it already, and records the outcome; called by the
+    // one busy writer, with the mutex unlocked.
     bool write(const Request &request);
     bool isLastWritten(const Request &request) const;
 

@@ -90,8 +90,9 @@ private:
     // above 0x7e, spaces at both ends.
     static QByteArray trickyBytes(QRandomGenerator &random, int size)
     {
-        static const QByteArray alphabet(
-            "\0\x01\x07\x08\t\n\x0b\x0c\r\x1f \"\\;,=09afAFgx@()\x7f\x80\xa0\xff", 34);
+        static const char characters[] =
+            "\0\x01\x07\x08\t\n\x0b\x0c\r\x1f \"\\;,=09afAFgx@()\x7f\x80\xa0\xff";
+        static const QByteArray alphabet(characters, sizeof characters - 1);
         QByteArray bytes;
         for (int i = 0; i < size; ++i) {
             bytes += random.bounded(4) == 0 ? char(random.bounded(256))

@@ -137,11 +137,10 @@ void Preferences::saveHistory(const QList<Item> &items)
 {
     HistoryStore::checkStoredTypeName();
     // Pending changes go first: the history written after them is the last word on it, whatever
-    // they held.
-    const bool settingsWritten = writeSettings();
+    // they held. QSettings' idea of the history may then be older than the file; it reads the
+    // file again before its next write, and loadHistory() before reading.
+    const bool settingsWritten = changed || !syncSucceeded ? writeSettings() : true;
     const bool historyWritten = saver->saveNow(items, clearItemsOnExit());
-    // The history was written past QSettings, which reads the file again when it has changed.
-    QSettings::sync();
     reportWrite(settingsWritten && historyWritten);
 }
 
@@ -166,6 +165,25 @@ QList<Item> Preferences::loadSticky()
 void Preferences::saveSticky(const QList<Item> &items)
 {
     HistoryStore::saveSticky(*this, items);
+    changed = true;
+}
+
+void Preferences::setValue(const QString &key, const QVariant &value)
+{
+    QSettings::setValue(key, value);
+    changed = true;
+}
+
+void Preferences::remove(const QString &key)
+{
+    QSettings::remove(key);
+    changed = true;
+}
+
+void Preferences::clear()
+{
+    QSettings::clear();
+    changed = true;
 }
 
 void Preferences::makeFilePrivate(const QString &file)
@@ -218,6 +236,7 @@ bool Preferences::writeSettings()
         ok = writer.status() != QSettings::AccessError;
     }
     QSettings::sync();
+    changed = !ok;
     return ok;
 }
 

@@ -101,9 +101,9 @@ private:
         return bytes;
     }
 
-    static QList<Item> randomItems(quint32 seed, int count)
+    static QList<Item> randomItems(quint32 pattern, int count)
     {
-        QRandomGenerator random(seed);
+        QRandomGenerator random(pattern);
         QList<Item> items;
         for (int i = 0; i < count; ++i) {
             ClipboardContent content;
@@ -154,8 +154,8 @@ private Q_SLOTS:
             << QByteArray("[General]\na=1\n") << randomItems(5, 4) << false;
         QTest::newRow("history as first section")
             << QByteArray("[zeta]\nb=2\n") << randomItems(6, 4) << false;
-        for (quint32 seed = 10; seed < 20; ++seed)
-            QTest::addRow("random %u", seed) << others << randomItems(seed, 3) << false;
+        for (quint32 pattern = 10; pattern < 20; ++pattern)
+            QTest::addRow("random %u", pattern) << others << randomItems(pattern, 3) << false;
     }
 
     void sameBytesAsQSettings()

@@ -294,6 +294,12 @@ void HistoryFileWriter::appendEscapedValue(QByteArrayView latin1, QByteArray &ou
     }
 }
 
+bool HistoryFileWriter::Layout::isCurrent(const QString &fileName) const
+{
+    const QFileInfo info(fileName);
+    return fileSize >= 0 && info.size() == fileSize && info.lastModified().toMSecsSinceEpoch() == modified;
+}
+
 bool HistoryFileWriter::write(const QString &fileName, const QList<Item> &items, bool clearItemsOnExit,
                               QString *error, Layout *layout)
 {
@@ -332,8 +338,7 @@ bool HistoryFileWriter::write(const QString &fileName, const QList<Item> &items,
     qint64 historyBegin = -1;
     qint64 historyEnd = -1;
 
-    if (!clearItemsOnExit && last.historyBegin >= 0 && data.size() == last.fileSize &&
-        QFileInfo(fileName).lastModified().toMSecsSinceEpoch() == last.modified) {
+    if (!clearItemsOnExit && last.historyBegin >= 0 && last.isCurrent(fileName)) {
         // The file as the last write left it: the same bytes around a new history section.
         out.write(data.first(last.historyBegin));
         historyBegin = out.position;
@@ -405,10 +410,8 @@ bool HistoryFileWriter::write(const QString &fileName, const QList<Item> &items,
         return fail(file.errorString());
     if (!file.commit())
         return fail(file.errorString());
-    if (historyBegin >= 0) {
-        const QFileInfo written(fileName);
-        *layout = {written.size(), written.lastModified().toMSecsSinceEpoch(), historyBegin, historyEnd};
-    }
+    const QFileInfo written(fileName);
+    *layout = {written.size(), written.lastModified().toMSecsSinceEpoch(), historyBegin, historyEnd};
     return true;
 }
 

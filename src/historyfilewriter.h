@@ -27,15 +27,19 @@ class Item;
 class HistoryFileWriter
 {
 public:
-    // Where the last write put the history section, and the file it left. When the file is still
+    // The file the last write left, and where it put the history section. When the file is still
     // that one at the next write, the section is replaced without reading the file line by line:
     // the escaped contents of a large history take seconds to read.
     struct Layout
     {
         qint64 fileSize = -1;
         qint64 modified = -1; // milliseconds since the epoch
+        // -1 when the section holds more than the array (or there is none): it is then read anew.
         qint64 historyBegin = -1;
         qint64 historyEnd = -1;
+
+        // Whether the file is still the one the last write left.
+        bool isCurrent(const QString &fileName) const;
     };
 
     // Writes the items, or with clearItemsOnExit no items at all, as the history of the file.

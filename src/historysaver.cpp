@@ -2,9 +2,6 @@
 
 #include "historyfilewriter.h"
 
-#include <QDateTime>
-#include <QFileInfo>
-
 namespace Morv {
 
 HistorySaver::HistorySaver(const QString &fileName, QObject *parent)
@@ -96,13 +93,10 @@ bool HistorySaver::write(const Request &request)
     }
     const bool ok =
         HistoryFileWriter::write(fileName, request.items, request.clearItemsOnExit, nullptr, &layout);
-    const QFileInfo info(fileName);
     std::lock_guard<std::mutex> lock(mutex);
     if (ok) {
         failed.reset();
         lastWritten = request;
-        lastWrittenSize = info.size();
-        lastWrittenTime = info.lastModified().toMSecsSinceEpoch();
     } else {
         failed = request;
         lastWritten.reset();
@@ -122,8 +116,7 @@ bool HistorySaver::isLastWritten(const Request &request) const
             return false;
     }
     // Something else may have written the file since (QSettings, another program).
-    const QFileInfo info(fileName);
-    return info.size() == lastWrittenSize && info.lastModified().toMSecsSinceEpoch() == lastWrittenTime;
+    return layout.isCurrent(fileName);
 }
 
 } // namespace Morv

@@ -67,9 +67,7 @@ private:
     std::optional<Request> waiting;
     std::optional<Request> failed;
     std::optional<Request> lastWritten;
-    qint64 lastWrittenSize = -1;
-    qint64 lastWrittenTime = -1;
-    HistoryFileWriter::Layout layout; // used by the one write under way
+    HistoryFileWriter::Layout layout; // of the last write; used by the one write under way
     bool busy = false;
     bool stopping = false;
     std::thread worker;

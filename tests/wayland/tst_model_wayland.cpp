@@ -2,11 +2,11 @@
 #include "item.h"
 #include "model.h"
 #include "modelsignalrecorder.h"
+#include "shellcommand.h"
 #include "testenvironment.h"
 
 #include "modelrows.h"
 #include <QAbstractItemModelTester>
-#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QFont>
 #include <QGuiApplication>
@@ -26,33 +26,8 @@ using Morv::Item;
 using Morv::Model;
 using Morv::Preferences;
 
-namespace {
-
-// Runs a shell command with the event loop running (it may paste from us): its output, or nothing
-// when it fails or hangs.
-std::optional<QByteArray> run(const QString &command, int timeout = 20000)
-{
-    QProcess process;
-    QSignalSpy finished(&process, &QProcess::finished);
-    process.start(QStringLiteral("sh"), {QStringLiteral("-c"), command});
-    if (!process.waitForStarted())
-        return std::nullopt;
-    if (!finished.wait(timeout)) {
-        process.kill();
-        process.waitForFinished();
-        return std::nullopt;
-    }
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return std::nullopt;
-    return process.readAllStandardOutput();
-}
-
-QByteArray sha256(const QByteArray &bytes)
-{
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
-}
-
-} // namespace
+using ShellCommand::run;
+using ShellCommand::sha256;
 
 // The history model on a Wayland session: what other programs copy (wl-copy) is captured through
 // the data-control backend, and what the model puts back is read by wl-paste byte for byte.

@@ -1,10 +1,10 @@
 #include "datacontrolclient.h"
+#include "shellcommand.h"
 #include "system-clipboard/datacontroldevice_wayland.h"
 #include "system-clipboard/ksystemclipboard.h"
 #include "system-clipboard/ksystemclipboard_wayland.h"
 
 #include <QBuffer>
-#include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
@@ -24,33 +24,8 @@
 
 namespace {
 
-// Runs a shell command and waits for it with the event loop running: the command may paste from
-// us, and only the event loop serves pastes. Its standard output, or nothing on failure or time-out.
-std::optional<QByteArray> run(const QString &command, int timeout = 30000)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::SeparateChannels);
-    QSignalSpy finished(&process, &QProcess::finished);
-    process.start(QStringLiteral("sh"), {QStringLiteral("-c"), command});
-    if (!process.waitForStarted())
-        return std::nullopt;
-    if (!finished.wait(timeout)) {
-        process.kill();
-        process.waitForFinished();
-        qWarning("timed out: %s", qPrintable(command));
-        return std::nullopt;
-    }
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        qWarning("failed: %s: %s", qPrintable(command), process.readAllStandardError().constData());
-        return std::nullopt;
-    }
-    return process.readAllStandardOutput();
-}
-
-QByteArray sha256(const QByteArray &bytes)
-{
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
-}
+using ShellCommand::run;
+using ShellCommand::sha256;
 
 // An 8000 x 8000 picture whose PNG is some 20 MB: noise keeps it from compressing to nothing.
 QByteArray largePng()

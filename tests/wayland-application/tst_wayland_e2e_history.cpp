@@ -174,6 +174,9 @@ private Q_SLOTS:
         QVERIFY(copy("start"));
         applet = std::make_unique<Applet>();
         QVERIFY(applet->startAndWait());
+        // The service name is taken before the history is built: copying at once could replace
+        // "start" before the program has seen it.
+        QVERIFY(waitUntil([] { return paste({}, true) == "start"; }));
         QVERIFY(copy("kept"));
         QVERIFY(waitUntil([] { return paste({}, true) == "kept"; }));
         QCOMPARE(storedTexts(), QStringList());

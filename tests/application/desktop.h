@@ -305,6 +305,16 @@ inline bool nameHasOwner(const QString &name)
     return reply.out.contains("boolean true");
 }
 
+// Whether the program's control object answers: the service name is taken before it exists.
+inline bool controlObjectExported()
+{
+    const Result reply = run(QStringLiteral("dbus-send"),
+                             {QStringLiteral("--session"), QStringLiteral("--print-reply"),
+                              QStringLiteral("--dest=org.morv.morv-clip"), QStringLiteral("/org/morv/clip"),
+                              QStringLiteral("org.freedesktop.DBus.Introspectable.Introspect")});
+    return reply.out.contains("org.morv.clip");
+}
+
 // Calls the program's method "show"; true when it answered.
 inline bool callShow()
 {

@@ -18,6 +18,7 @@
 namespace WaylandDesktop {
 
 using Desktop::callShow;
+using Desktop::controlObjectExported;
 using Desktop::deadline;
 using Desktop::menuTitle;
 using Desktop::nameHasOwner;
@@ -265,8 +266,8 @@ public:
     qint64 pid() const { return process.processId(); }
 
 protected:
-    // Owner of its service name: a Wayland session may have no tray at all.
-    bool isReady() const override { return nameHasOwner(QStringLiteral("org.morv.morv-clip")); }
+    // Its control object answers (a Wayland session may have no tray at all).
+    bool isReady() const override { return controlObjectExported(); }
 
 private:
     QString errorFile() const { return folder.filePath(QStringLiteral("stderr")); }

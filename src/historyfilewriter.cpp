@@ -13,6 +13,7 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 #include <utility>
 
@@ -188,10 +189,6 @@ void writeItems(Output &out, const QList<Item> &items)
     out.write("items\\size=" + QByteArray::number(items.size()) + '\n');
 }
 
-} // namespace
-
-namespace {
-
 // How QSettings writes one byte of a value: as itself, or as an escape. After "\0" and "\xNN" a
 // hexadecimal digit would read as part of the escape, so it is escaped too: the table of that
 // state escapes the digits as well.
@@ -218,41 +215,18 @@ struct EscapeTables
             }
             return e;
         };
+        // Characters with an escape of their own.
+        static const char named[][2] = {{'\a', 'a'}, {'\b', 'b'}, {'\f', 'f'}, {'\n', 'n'}, {'\r', 'r'},
+                                        {'\t', 't'}, {'\v', 'v'}, {'"', '"'},  {'\\', '\\'}};
         for (uint c = 0; c < 256; ++c) {
             Escape e{{char(c)}, 1, false};
-            switch (c) {
-            case '\0':
+            if (c == 0)
                 e = {{'\\', '0'}, 2, true};
-                break;
-            case '\a':
-                e = {{'\\', 'a'}, 2, false};
-                break;
-            case '\b':
-                e = {{'\\', 'b'}, 2, false};
-                break;
-            case '\f':
-                e = {{'\\', 'f'}, 2, false};
-                break;
-            case '\n':
-                e = {{'\\', 'n'}, 2, false};
-                break;
-            case '\r':
-                e = {{'\\', 'r'}, 2, false};
-                break;
-            case '\t':
-                e = {{'\\', 't'}, 2, false};
-                break;
-            case '\v':
-                e = {{'\\', 'v'}, 2, false};
-                break;
-            case '"':
-            case '\\':
-                e = {{'\\', char(c)}, 2, false};
-                break;
-            default:
-                if (c <= 0x1f || c >= 0x7f)
-                    e = hex(c);
-                break;
+            else if (c <= 0x1f || c >= 0x7f)
+                e = hex(c);
+            for (const auto &[character, letter] : named) {
+                if (uchar(character) == c)
+                    e = {{'\\', letter}, 2, false};
             }
             plain[c] = e;
             // A digit right after an escape is escaped and keeps the state.

@@ -216,8 +216,9 @@ void Preferences::makeFilePrivate(const QString &file)
 void Preferences::sync()
 {
     const bool settingsWritten = writeSettings();
+    // A history written here leaves QSettings' copy of it old; it reads the file again before its
+    // next write, and loadHistory() before reading.
     const bool historyWritten = saver->retry();
-    QSettings::sync();
     reportWrite(settingsWritten && historyWritten);
 }
 

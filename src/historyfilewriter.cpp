@@ -13,6 +13,7 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <numeric>
 #include <utility>
@@ -32,11 +33,6 @@ bool isHistoryKey(const QString &key)
 {
     return key.startsWith(historyArray) &&
            (key.size() == historyArray.size() || key.at(historyArray.size()) == QLatin1Char('/'));
-}
-
-bool isHexDigit(uchar c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
 bool isBlank(char c)
@@ -230,7 +226,7 @@ struct EscapeTables
             }
             plain[c] = e;
             // A digit right after an escape is escaped and keeps the state.
-            afterEscape[c] = isHexDigit(uchar(c)) ? hex(c) : e;
+            afterEscape[c] = std::isxdigit(int(c)) ? hex(c) : e;
         }
     }
 };

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+RawMimeData::RawMimeData(Entries entries)
+    : entries(std::move(entries))
+{}
+
 void RawMimeData::add(const QString &format, const QByteArray &bytes)
 {
     entries.append({format, bytes});

@@ -15,6 +15,12 @@ class RawMimeData final : public QMimeData
     Q_OBJECT
 
 public:
+    // Formats with their bytes, in the order the owner listed them.
+    using Entries = QList<QPair<QString, QByteArray>>;
+
+    RawMimeData() = default;
+    explicit RawMimeData(Entries entries);
+
     void add(const QString &format, const QByteArray &bytes);
 
     QStringList formats() const override;
@@ -24,5 +30,5 @@ protected:
     QVariant retrieveData(const QString &mimeType, QMetaType type) const override;
 
 private:
-    QList<QPair<QString, QByteArray>> entries;
+    Entries entries;
 };

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "rawmimedata.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+#include <xcb/xcb.h>
+
+class X11Atoms;
+
+// Reads one offer from an X11 selection into memory: TARGETS first, then each format the history
+// keeps, one after the other (an owner answers one request at a time anyway), each in pieces
+// through INCR when the owner sends it so. Every request goes through a window of this reader's
+// own, so an answer meant for an earlier, abandoned read never reaches this one. Nothing waits for
+// the owner: the watcher hands in the events addressed to that window. An owner that makes no
+// progress for `timeout` ms, and an offer larger than KSystemClipboard::maximumOfferSize, end the
+// read without content.
+//
+// Lives on the X11 reader's thread and waits there only for the X server's own replies.
+class X11OfferReader : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Outcome {
+        Reading,
+        Read,     // entries() holds the offer
+        TimedOut, // the owner stopped answering
+        TooLarge, // the offer passed the size bound
+    };
+
+    X11OfferReader(xcb_connection_t *connection, X11Atoms &atoms, xcb_window_t root, xcb_atom_t selection,
+                   xcb_timestamp_t time, int timeout, QObject *parent = nullptr);
+    ~X11OfferReader() override;
+
+    // Creates the window and asks for the targets; finished() follows from later events.
+    void start();
+
+    xcb_window_t requestor() const { return window; }
+    Outcome outcome() const { return result; }
+
+    // Every format the owner listed, in its order, with the bytes of those that were read (the
+    // others, which the history does not keep, have none). Format names as Qt gives them:
+    // UTF8_STRING, STRING and TEXT are "text/plain", and text arrives as UTF-8.
+    RawMimeData::Entries entries() const;
+
+    // Events for the requestor window.
+    void selectionNotified(const xcb_selection_notify_event_t &event);
+    void propertyChanged(const xcb_property_notify_event_t &event);
+
+Q_SIGNALS:
+    // The read has ended, whatever its outcome. Emitted once, from inside an event handler.
+    void finished();
+
+private:
+    struct Piece
+    {
+        bool exists = false;
+        bool tooLarge = false;
+        xcb_atom_t type = XCB_NONE;
+        quint8 format = 0;
+        QByteArray bytes;
+    };
+    struct Request
+    {
+        QString format;
+        xcb_atom_t target = XCB_NONE;
+    };
+
+    void ask(xcb_atom_t target);
+    Piece readTransferProperty(qsizetype held);
+    void received(const Piece &piece);
+    void listTargets(const Piece &piece);
+    void requestNext();
+    QByteArray converted(const Request &request, QByteArray bytes) const;
+    void finish(Outcome outcome);
+
+    xcb_connection_t *connection;
+    X11Atoms &atoms;
+    const xcb_window_t root;
+    const xcb_atom_t selection;
+    const xcb_timestamp_t time;
+    const int timeout;
+    xcb_window_t window = XCB_NONE;
+    Outcome result = Outcome::Reading;
+
+    bool targetsListed = false;
+    QStringList listed;
+    QList<Request> requests;
+    qsizetype next = 0;
+    Request current;
+    bool incremental = false;
+    QByteArray incoming;
+    qsizetype held = 0; // bytes of the formats read so far
+    QHash<QString, QByteArray> fetched;
+    QTimer idleTimer;
+};

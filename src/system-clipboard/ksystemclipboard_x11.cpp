@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QMimeData>
 #include <QScreen>
 #include <QThread>
@@ -31,6 +32,19 @@ QScreen *screen()
     return QGuiApplication::primaryScreen();
 }
 
+// The image formats Qt's clipboard reads, as it names and orders them: PNG first, as the best.
+QStringList qtImageFormats()
+{
+    QStringList formats;
+    const QList<QByteArray> names = QImageReader::supportedImageFormats();
+    for (const QByteArray &name : names)
+        formats.append(QLatin1String("image/") + QString::fromLatin1(name.toLower()));
+    const qsizetype png = formats.indexOf(QLatin1String("image/png"));
+    if (png > 0)
+        formats.move(png, 0);
+    return formats;
+}
+
 } // namespace
 
 std::unique_ptr<X11SystemClipboard> X11SystemClipboard::create(ReaderThread readerThread)
@@ -49,8 +63,8 @@ std::unique_ptr<X11SystemClipboard> X11SystemClipboard::create(ReaderThread read
     const xcb_setup_t *qtSetup = xcb_get_setup(qtConnection);
 
     auto shared = std::make_unique<X11SelectionWatcher::Shared>();
-    auto watcher = std::make_unique<X11SelectionWatcher>(*shared, qtSetup->resource_id_base,
-                                                         qtSetup->resource_id_mask, defaultReadTimeout);
+    auto watcher = std::make_unique<X11SelectionWatcher>(
+        *shared, qtSetup->resource_id_base, qtSetup->resource_id_mask, defaultReadTimeout, qtImageFormats());
     if (!watcher->isConnected())
         return {};
 

@@ -6,6 +6,7 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -21,6 +22,7 @@ constexpr qsizetype incrementalReserve = 64 * 1024 * 1024;
 const QString plainText = QStringLiteral("text/plain");
 const QString html = QStringLiteral("text/html");
 const QString uriList = QStringLiteral("text/uri-list");
+const QString qtImage = QStringLiteral("application/x-qt-image");
 
 struct FreeDeleter
 {
@@ -62,7 +64,8 @@ void chopTerminator(QByteArray &bytes)
 } // namespace
 
 X11OfferReader::X11OfferReader(xcb_connection_t *connection, X11Atoms &atoms, xcb_window_t root,
-                               xcb_atom_t selection, xcb_timestamp_t time, int timeout, QObject *parent)
+                               xcb_atom_t selection, xcb_timestamp_t time, int timeout,
+                               const QStringList &imageFormats, QObject *parent)
     : QObject(parent)
     , connection(connection)
     , atoms(atoms)
@@ -70,6 +73,7 @@ X11OfferReader::X11OfferReader(xcb_connection_t *connection, X11Atoms &atoms, xc
     , selection(selection)
     , time(time)
     , timeout(timeout)
+    , imageFormats(imageFormats)
 {
     idleTimer.setSingleShot(true);
     connect(&idleTimer, &QTimer::timeout, this, [this] { finish(Outcome::TimedOut); });
@@ -271,11 +275,29 @@ void X11OfferReader::listTargets(const Piece &piece)
 void X11OfferReader::requestNext()
 {
     if (next >= requests.size()) {
+        addQtImage();
         finish(Outcome::Read);
         return;
     }
     current = requests.at(next++);
     ask(current.target);
+}
+
+void X11OfferReader::addQtImage()
+{
+    if (listed.contains(qtImage))
+        return;
+    const auto offered = [this](const QString &format) { return listed.contains(format); };
+    if (std::none_of(imageFormats.cbegin(), imageFormats.cend(), offered))
+        return;
+    listed.append(qtImage);
+    for (const QString &format : imageFormats) {
+        const QByteArray bytes = fetched.value(format);
+        if (!bytes.isEmpty()) {
+            fetched.insert(qtImage, bytes); // shared, not copied
+            return;
+        }
+    }
 }
 
 QByteArray X11OfferReader::converted(const Request &request, QByteArray bytes) const

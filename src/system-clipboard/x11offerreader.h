@@ -34,8 +34,10 @@ public:
         TooLarge, // the offer passed the size bound
     };
 
+    // imageFormats: the image formats Qt reads, best first (see entries()).
     X11OfferReader(xcb_connection_t *connection, X11Atoms &atoms, xcb_window_t root, xcb_atom_t selection,
-                   xcb_timestamp_t time, int timeout, QObject *parent = nullptr);
+                   xcb_timestamp_t time, int timeout, const QStringList &imageFormats,
+                   QObject *parent = nullptr);
     ~X11OfferReader() override;
 
     // Creates the window and asks for the targets; finished() follows from later events.
@@ -45,8 +47,11 @@ public:
     Outcome outcome() const { return result; }
 
     // Every format the owner listed, in its order, with the bytes of those that were read (the
-    // others, which the history does not keep, have none). Format names as Qt gives them:
-    // UTF8_STRING, STRING and TEXT are "text/plain", and text arrives as UTF-8.
+    // others, which the history does not keep, have none). Format names and bytes as Qt's own
+    // clipboard gives them, so that the history stays comparable with one captured through Qt:
+    // UTF8_STRING, STRING and TEXT are "text/plain" in UTF-8, HTML and URL lists in UTF-8, and an
+    // offer with an image Qt can read has "application/x-qt-image" too, with the bytes of the
+    // best of them.
     RawMimeData::Entries entries() const;
 
     // Events for the requestor window.
@@ -77,6 +82,7 @@ private:
     void received(const Piece &piece);
     void listTargets(const Piece &piece);
     void requestNext();
+    void addQtImage();
     QByteArray converted(const Request &request, QByteArray bytes) const;
     void finish(Outcome outcome);
 
@@ -86,6 +92,7 @@ private:
     const xcb_atom_t selection;
     const xcb_timestamp_t time;
     const int timeout;
+    const QStringList imageFormats;
     xcb_window_t window = XCB_NONE;
     Outcome result = Outcome::Reading;
 

@@ -29,12 +29,13 @@ QString describe(QClipboard::Mode mode, xcb_window_t owner)
 } // namespace
 
 X11SelectionWatcher::X11SelectionWatcher(Shared &shared, quint32 ownIdBase, quint32 ownIdMask,
-                                         int readTimeout, QObject *parent)
+                                         int readTimeout, const QStringList &imageFormats, QObject *parent)
     : QObject(parent)
     , shared(shared)
     , ownIdBase(ownIdBase)
     , ownIdMask(ownIdMask)
     , readTimeout(readTimeout)
+    , imageFormats(imageFormats)
 {
     int screenNumber = 0;
     xcb_connection_t *opened = xcb_connect(nullptr, &screenNumber);
@@ -206,7 +207,8 @@ void X11SelectionWatcher::clockTicked(xcb_timestamp_t now)
 
 void X11SelectionWatcher::read(int index, xcb_window_t owner, xcb_timestamp_t time)
 {
-    auto *reader = new X11OfferReader(connection, *atoms, root, selections[index], time, readTimeout, this);
+    auto *reader = new X11OfferReader(connection, *atoms, root, selections[index], time, readTimeout,
+                                      imageFormats, this);
     reads[index] = Read{reader, owner, time};
     connect(reader, &X11OfferReader::finished, this, [this, index, reader] { readFinished(index, reader); });
     reader->start();

@@ -49,9 +49,10 @@ public:
     };
 
     // Connects to the display of DISPLAY. ownIdBase and ownIdMask describe the window ids of Qt's
-    // connection in this process. isConnected() tells whether it worked (else there was a warning).
+    // connection in this process; imageFormats are the image formats Qt reads, best first.
+    // isConnected() tells whether it worked (else there was a warning).
     X11SelectionWatcher(Shared &shared, quint32 ownIdBase, quint32 ownIdMask, int readTimeout,
-                        QObject *parent = nullptr);
+                        const QStringList &imageFormats, QObject *parent = nullptr);
     ~X11SelectionWatcher() override;
 
     bool isConnected() const { return connection != nullptr; }
@@ -92,6 +93,7 @@ private:
     const quint32 ownIdBase;
     const quint32 ownIdMask;
     const int readTimeout;
+    const QStringList imageFormats;
     xcb_connection_t *connection = nullptr;
     xcb_window_t root = XCB_NONE;
     uint8_t xfixesFirstEvent = 0;

@@ -92,7 +92,7 @@ X11SystemClipboard::X11SystemClipboard(std::unique_ptr<X11SelectionWatcher::Shar
             Qt::QueuedConnection);
     connect(watcher.get(), &X11SelectionWatcher::ownerGone, this, &X11SystemClipboard::ownerGone,
             Qt::QueuedConnection);
-    connect(watcher.get(), &X11SelectionWatcher::offerNotTaken, this, &X11SystemClipboard::offerNotTaken,
+    connect(watcher.get(), &X11SelectionWatcher::readProblem, this, &X11SystemClipboard::readProblem,
             Qt::QueuedConnection);
 
     if (readerThread == ReaderThread::Gui) {
@@ -190,13 +190,14 @@ bool X11SystemClipboard::isBeforeOwnWrite(int index, quint32 time) const
     return written != 0 && qint32(time - written) < 0;
 }
 
-void X11SystemClipboard::offerRead(QClipboard::Mode mode, quint32 time, const RawMimeData::Entries &entries)
+void X11SystemClipboard::offerRead(QClipboard::Mode mode, quint32 time, const RawMimeData::Entries &entries,
+                                   const RawMimeData::DecodedTexts &texts)
 {
     const int index = X11SelectionWatcher::indexOf(mode);
     // We wrote after this owner took the selection: the selection holds ours now.
     if (isBeforeOwnWrite(index, time))
         return;
-    current[index] = std::make_unique<RawMimeData>(entries);
+    current[index] = std::make_unique<RawMimeData>(entries, texts);
     Q_EMIT changed(mode);
 }
 
@@ -211,7 +212,7 @@ void X11SystemClipboard::ownerGone(QClipboard::Mode mode, quint32 change, quint3
     Q_EMIT changed(mode);
 }
 
-void X11SystemClipboard::offerNotTaken(QClipboard::Mode, const QString &reason)
+void X11SystemClipboard::readProblem(QClipboard::Mode, const QString &reason)
 {
     qWarning("%s", qUtf8Printable(reason));
 }

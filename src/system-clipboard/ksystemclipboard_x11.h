@@ -60,9 +60,10 @@ private:
     X11SystemClipboard(std::unique_ptr<X11SelectionWatcher::Shared> shared,
                        std::unique_ptr<X11SelectionWatcher> watcher, ReaderThread readerThread);
 
-    void offerRead(QClipboard::Mode mode, quint32 time, const RawMimeData::Entries &entries);
+    void offerRead(QClipboard::Mode mode, quint32 time, const RawMimeData::Entries &entries,
+                   const RawMimeData::DecodedTexts &texts);
     void ownerGone(QClipboard::Mode mode, quint32 change, quint32 time);
-    void offerNotTaken(QClipboard::Mode mode, const QString &reason);
+    void readProblem(QClipboard::Mode mode, const QString &reason);
     bool waitForStartUpContent(int timeout);
     bool isBeforeOwnWrite(int index, quint32 time) const;
     quint32 stampWithServerTime();

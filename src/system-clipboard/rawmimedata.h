@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QMimeData>
 #include <QPair>
@@ -17,11 +18,17 @@ class RawMimeData final : public QMimeData
 public:
     // Formats with their bytes, in the order the owner listed them.
     using Entries = QList<QPair<QString, QByteArray>>;
+    // Texts of formats decoded ahead, see addDecodedText().
+    using DecodedTexts = QHash<QString, QString>;
 
     RawMimeData() = default;
-    explicit RawMimeData(Entries entries);
+    explicit RawMimeData(Entries entries, DecodedTexts decodedTexts = {});
 
     void add(const QString &format, const QByteArray &bytes);
+
+    // The text of a format, decoded ahead (on the thread that read it) exactly as QMimeData decodes
+    // it for text(): megabytes of text then cost the GUI thread nothing to ask for.
+    void addDecodedText(const QString &format, const QString &text);
 
     QStringList formats() const override;
     bool hasFormat(const QString &mimeType) const override;
@@ -31,4 +38,5 @@ protected:
 
 private:
     Entries entries;
+    QHash<QString, QString> decodedTexts;
 };

@@ -76,7 +76,7 @@ X11OfferReader::X11OfferReader(xcb_connection_t *connection, X11Atoms &atoms, xc
     , imageFormats(imageFormats)
 {
     idleTimer.setSingleShot(true);
-    connect(&idleTimer, &QTimer::timeout, this, [this] { finish(Outcome::TimedOut); });
+    connect(&idleTimer, &QTimer::timeout, this, &X11OfferReader::timedOut);
 }
 
 X11OfferReader::~X11OfferReader()
@@ -114,6 +114,17 @@ RawMimeData::Entries X11OfferReader::entries() const
     for (const QString &format : listed)
         result.append({format, fetched.value(format)});
     return result;
+}
+
+RawMimeData::DecodedTexts X11OfferReader::decodedTexts() const
+{
+    RawMimeData::DecodedTexts texts;
+    for (const QString &format : {QStringLiteral("text/plain;charset=utf-8"), plainText}) {
+        const QByteArray bytes = fetched.value(format);
+        if (!bytes.isNull())
+            texts.insert(format, QString::fromUtf8(bytes));
+    }
+    return texts;
 }
 
 void X11OfferReader::selectionNotified(const xcb_selection_notify_event_t &event)
@@ -268,8 +279,49 @@ void X11OfferReader::listTargets(const Piece &piece)
     if (listed.contains(ClipboardFormats::passwordManagerHint))
         requests.append(
             {ClipboardFormats::passwordManagerHint, targetOf.value(ClipboardFormats::passwordManagerHint)});
-    for (const QString &format : ClipboardFormats::kept(listed))
+    // Pictures last, the best first: a picture comes in many encodings, and an owner may take
+    // seconds for some of them (Qt writes XPM slowly), which timedOut() lets pass once the offer
+    // holds the picture. Everything else is asked for while the owner is quick.
+    QStringList pictures;
+    for (const QString &format : ClipboardFormats::kept(listed)) {
+        if (isPicture(format))
+            pictures.append(format);
+        else
+            requests.append({format, targetOf.value(format)});
+    }
+    const auto best = std::find_if(imageFormats.cbegin(), imageFormats.cend(),
+                                   [&pictures](const QString &format) { return pictures.contains(format); });
+    if (pictures.contains(qtImage))
+        pictures.move(pictures.indexOf(qtImage), 0);
+    else if (best != imageFormats.cend())
+        pictures.move(pictures.indexOf(*best), 0);
+    for (const QString &format : std::as_const(pictures))
         requests.append({format, targetOf.value(format)});
+}
+
+bool X11OfferReader::isPicture(const QString &format)
+{
+    return format == qtImage || format.startsWith(QLatin1String("image/"));
+}
+
+void X11OfferReader::timedOut()
+{
+    bool holdsPicture = false;
+    for (auto it = fetched.cbegin(); it != fetched.cend(); ++it)
+        holdsPicture = holdsPicture || (isPicture(it.key()) && !it.value().isEmpty());
+    if (!targetsListed || incremental || !isPicture(current.format) || !holdsPicture) {
+        finish(Outcome::TimedOut);
+        return;
+    }
+    // The picture in yet another encoding: the offer is taken without it, and without the
+    // encodings not asked for yet (the owner is still busy with this one).
+    for (qsizetype i = next - 1; i < requests.size(); ++i) {
+        skipped.append(requests.at(i).format);
+        listed.removeAll(requests.at(i).format);
+    }
+    next = requests.size();
+    addQtImage();
+    finish(Outcome::Read);
 }
 
 void X11OfferReader::requestNext()

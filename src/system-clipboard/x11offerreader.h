@@ -19,7 +19,8 @@ class X11Atoms;
 // own, so an answer meant for an earlier, abandoned read never reaches this one. Nothing waits for
 // the owner: the watcher hands in the events addressed to that window. An owner that makes no
 // progress for `timeout` ms, and an offer larger than KSystemClipboard::maximumOfferSize, end the
-// read without content.
+// read without content; except that a picture the offer holds already is not waited for in yet
+// another encoding: the offer is taken without it.
 //
 // Lives on the X11 reader's thread and waits there only for the X server's own replies.
 class X11OfferReader : public QObject
@@ -54,6 +55,14 @@ public:
     // best of them.
     RawMimeData::Entries entries() const;
 
+    // The texts QMimeData::text() looks at, decoded here, so that the GUI thread need not decode
+    // megabytes.
+    RawMimeData::DecodedTexts decodedTexts() const;
+
+    // Pictures in encodings the owner took too long to write, left out of entries() (see
+    // timedOut()).
+    QStringList skippedFormats() const { return skipped; }
+
     // Events for the requestor window.
     void selectionNotified(const xcb_selection_notify_event_t &event);
     void propertyChanged(const xcb_property_notify_event_t &event);
@@ -82,7 +91,9 @@ private:
     void received(const Piece &piece);
     void listTargets(const Piece &piece);
     void requestNext();
+    void timedOut();
     void addQtImage();
+    static bool isPicture(const QString &format);
     QByteArray converted(const Request &request, QByteArray bytes) const;
     void finish(Outcome outcome);
 
@@ -105,5 +116,6 @@ private:
     QByteArray incoming;
     qsizetype held = 0; // bytes of the formats read so far
     QHash<QString, QByteArray> fetched;
+    QStringList skipped;
     QTimer idleTimer;
 };

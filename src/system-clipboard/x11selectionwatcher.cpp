@@ -225,17 +225,24 @@ void X11SelectionWatcher::readFinished(int index, X11OfferReader *reader)
     const QClipboard::Mode mode = modeOf(index);
     switch (reader->outcome()) {
     case X11OfferReader::Outcome::Read:
-        Q_EMIT offerRead(mode, read.time, reader->entries());
+        if (!reader->skippedFormats().isEmpty())
+            Q_EMIT readProblem(mode,
+                               QStringLiteral("%1 made no progress for %2 ms on %3: the picture is taken "
+                                              "without it")
+                                   .arg(describe(mode, read.owner))
+                                   .arg(readTimeout)
+                                   .arg(reader->skippedFormats().join(QLatin1String(", "))));
+        Q_EMIT offerRead(mode, read.time, reader->entries(), reader->decodedTexts());
         break;
     case X11OfferReader::Outcome::TimedOut:
-        Q_EMIT offerNotTaken(mode, QStringLiteral("%1 made no progress for %2 ms: its offer is not taken")
-                                       .arg(describe(mode, read.owner))
-                                       .arg(readTimeout));
+        Q_EMIT readProblem(mode, QStringLiteral("%1 made no progress for %2 ms: its offer is not taken")
+                                     .arg(describe(mode, read.owner))
+                                     .arg(readTimeout));
         break;
     case X11OfferReader::Outcome::TooLarge:
-        Q_EMIT offerNotTaken(mode, QStringLiteral("%1 offers more than %2 MiB: its offer is not taken")
-                                       .arg(describe(mode, read.owner))
-                                       .arg(KSystemClipboard::maximumOfferSize / (1024 * 1024)));
+        Q_EMIT readProblem(mode, QStringLiteral("%1 offers more than %2 MiB: its offer is not taken")
+                                     .arg(describe(mode, read.owner))
+                                     .arg(KSystemClipboard::maximumOfferSize / (1024 * 1024)));
         break;
     case X11OfferReader::Outcome::Reading:
         break;

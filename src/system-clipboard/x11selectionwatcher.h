@@ -22,7 +22,8 @@ class X11OfferReader;
 // it. Reports go out as signals, to be received on another thread:
 // - offerRead: an offer is in memory (with no entries for an owner that lists no formats);
 // - ownerGone: the owner quit, its window died or it let go: the selection is empty now;
-// - offerNotTaken: an owner stalled or offered too much; its offer is not reported as content.
+// - readProblem: an owner stalled or offered too much, and its offer is not reported as content;
+//   or it stalled on a picture the offer holds already in another encoding (see X11OfferReader).
 // A new owner abandons the read of the previous one, which is then never reported.
 //
 // Our own writes are told apart by the time the GUI thread stamped them with (Shared): an owner
@@ -64,10 +65,11 @@ public:
 
 Q_SIGNALS:
     // time: when the owner took the selection (by the server's clock).
-    void offerRead(QClipboard::Mode mode, quint32 time, const RawMimeData::Entries &entries);
+    void offerRead(QClipboard::Mode mode, quint32 time, const RawMimeData::Entries &entries,
+                   const RawMimeData::DecodedTexts &texts);
     // change: the count of owner changes at this one; time: when the owner went.
     void ownerGone(QClipboard::Mode mode, quint32 change, quint32 time);
-    void offerNotTaken(QClipboard::Mode mode, const QString &reason);
+    void readProblem(QClipboard::Mode mode, const QString &reason);
 
 private:
     struct Read

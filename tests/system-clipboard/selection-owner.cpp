@@ -11,6 +11,7 @@
 //                                          of this size (262144)
 //     --die-after-pieces N                 exit after the N-th INCR piece
 //     --endless                            every INCR transfer goes on for ever
+//     --stall TARGET                       never answer requests for TARGET (busy with it for ever)
 //     --repeat                             each line read from standard input takes the
 //                                          selections again, with the line as UTF8_STRING;
 //                                          "took <n>" follows
@@ -70,6 +71,8 @@ int delayMs = 0;
 qsizetype pieceSize = 262144;
 int dieAfterPieces = -1;
 bool endless = false;
+QList<xcb_atom_t> stalled;
+QList<QByteArray> stalledNames;
 int piecesSent = 0;
 xcb_atom_t targetsAtom, incrAtom, utf8Atom;
 
@@ -230,7 +233,7 @@ void handle(xcb_generic_event_t *event)
         const auto &request = *reinterpret_cast<xcb_selection_request_event_t *>(event);
         std::printf("asked %s\n", atomName(request.target).constData());
         std::fflush(stdout);
-        if (answer != "none")
+        if (answer != "none" && !stalled.contains(request.target))
             pending.append({request, Clock::now() + std::chrono::milliseconds(delayMs)});
         break;
     }
@@ -282,6 +285,8 @@ int main(int argc, char *argv[])
             pieceSize = next().toLongLong();
         } else if (argument == "--die-after-pieces") {
             dieAfterPieces = next().toInt();
+        } else if (argument == "--stall") {
+            stalledNames.append(next());
         } else if (argument == "--endless") {
             endless = true;
         } else if (argument == "--repeat") {
@@ -310,6 +315,8 @@ int main(int argc, char *argv[])
         format.atom = intern(format.name);
     for (const QByteArray &name : std::as_const(selectionNames))
         selections.append(intern(name));
+    for (const QByteArray &name : std::as_const(stalledNames))
+        stalled.append(intern(name));
 
     const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
     window = xcb_generate_id(connection);

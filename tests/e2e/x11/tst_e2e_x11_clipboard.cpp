@@ -89,9 +89,11 @@ class TestE2eX11Clipboard : public QObject
     xcb_atom_t clipboardAtom = XCB_NONE;
 
     // Calls "show" over and over, for `duration` ms or until `done`, and gives the longest time a
-    // call took to be answered (-1 when one was not answered at all). Leaves the menu closed.
+    // call took to be answered (-1 when one was not answered at all). Leaves the menu closed. The
+    // times of all calls go to the log when one took longer than the limit.
     static qint64 longestShow(int duration, const std::function<bool()> &done = {})
     {
+        QList<qint64> times;
         const QDBusMessage call = QDBusMessage::createMethodCall(
             QStringLiteral("org.morv.morv-clip"), QStringLiteral("/org/morv/clip"),
             QStringLiteral("org.morv.clip"), QStringLiteral("show"));
@@ -106,8 +108,15 @@ class TestE2eX11Clipboard : public QObject
             if (reply.type() != QDBusMessage::ReplyMessage)
                 return -1;
             longest = qMax(longest, one.elapsed());
+            times.append(one.elapsed());
             ++calls;
             QTest::qWait(30);
+        }
+        if (longest >= showLimit) {
+            QStringList shown;
+            for (qint64 time : std::as_const(times))
+                shown.append(QString::number(time));
+            qInfo("show took (ms): %s", qPrintable(shown.join(QLatin1Char(' '))));
         }
         return longest;
     }
@@ -148,7 +157,10 @@ private Q_SLOTS:
         QVERIFY(applet->startAndWait());
         QVERIFY(waitUntil([] { return storedTexts() == QStringList{"start"}; }));
         // The first opening of the menu builds it; that is not what is measured.
-        QVERIFY(longestShow(0) >= 0);
+        QVERIFY(callShow());
+        QVERIFY(waitUntil(menuVisible));
+        QVERIFY(callShow());
+        QVERIFY(waitUntil([] { return !menuVisible(); }));
     }
 
     void cleanup()
@@ -257,7 +269,13 @@ private Q_SLOTS:
         const QList<Morv::Item> stored = storedHistory();
         QCOMPARE(stored.size(), 2);
         const Morv::ClipboardContent &content = stored.first().content();
-        QVERIFY2(content.size() == 12, qPrintable(content.keys().join(QLatin1Char(' '))));
+        // Twelve, unless the owner took more than 2 s to write the XPM (a loaded machine, a
+        // sanitizer build): the picture is then taken without it.
+        const bool withoutXpm =
+            applet->warnings().contains(QLatin1String("on image/xpm: the picture is taken without it"));
+        QVERIFY2(content.size() == (withoutXpm ? 11 : 12) &&
+                     content.contains(QStringLiteral("image/xpm")) != withoutXpm,
+                 qPrintable(content.keys().join(QLatin1Char(' '))));
         const QImage png = QImage::fromData(content.value(QStringLiteral("image/png")), "PNG");
         QCOMPARE(png.size(), QSize(1920, 1080));
         QCOMPARE(content.value(QStringLiteral("application/x-qt-image")),

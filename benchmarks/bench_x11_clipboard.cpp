@@ -316,8 +316,9 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "bench-x11-clipboard: copy %d was not captured\n", copy);
             return 1;
         }
-        const auto arrival = notifications.firstSince(started);
-        if (arrival)
+        // The clock's thread may be scheduled after the row, on a loaded machine.
+        waitFor([&] { return notifications.firstSince(started).has_value(); }, 1000);
+        if (const auto arrival = notifications.firstSince(started))
             latencies.append(msBetween(*arrival, rowTime));
         xclip.waitForFinished();
     }

@@ -11,10 +11,10 @@
 #include "clipboardwrap.h"
 #include "historystore.h"
 #include "item.h"
+#include "ksystemclipboard_fake.h"
 #include "model.h"
 #include "preferences.h"
 #include "startup.h"
-#include "system-clipboard/ksystemclipboard_fake.h"
 
 #include <QApplication>
 #include <QBuffer>

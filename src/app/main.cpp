@@ -1,9 +1,9 @@
 #include "dbusinterface.h"
-#include "desktop/singleapplication.h"
-#include "desktop/translator.h"
 #include "signalhandler.h"
+#include "singleapplication.h"
 #include "startup.h"
 #include "systray.h"
+#include "translator.h"
 
 #include <QDBusConnection>
 #include <QDBusError>

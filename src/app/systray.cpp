@@ -1,10 +1,10 @@
 #include "systray.h"
 
-#include "global-shortcut/qxtglobalshortcut.h"
-#include "menu-view/qmenuview.h"
 #include "model.h"
 #include "preferences.h"
 #include "preferencesdialog.h"
+#include "qmenuview.h"
+#include "qxtglobalshortcut.h"
 
 #include <QAction>
 #include <QApplication>

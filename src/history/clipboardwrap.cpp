@@ -1,6 +1,6 @@
 #include "clipboardwrap.h"
 
-#include "system-clipboard/ksystemclipboard.h"
+#include "ksystemclipboard.h"
 
 #include <QTimer>
 

@@ -1,7 +1,7 @@
-#include "desktop/translator.h"
 #include "preferences.h"
 #include "preferencesdialog.h"
 #include "testenvironment.h"
+#include "translator.h"
 #include "waylanddesktop.h"
 
 #include <QApplication>

@@ -1,5 +1,5 @@
-#include "desktop/singleapplication.h"
 #include "preferences.h"
+#include "singleapplication.h"
 #include "startup.h"
 
 #include <QDialog>

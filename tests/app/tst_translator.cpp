@@ -1,4 +1,4 @@
-#include "desktop/translator.h"
+#include "translator.h"
 
 #include <QCoreApplication>
 #include <QLocale>

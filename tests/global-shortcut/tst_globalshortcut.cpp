@@ -1,7 +1,7 @@
 // The global hot key on a real X server: key presses come from xdotool (XTEST), rival grabs from a
 // second X client (keygrab-helper).
-#include "global-shortcut/qxtglobalshortcut.h"
-#include "global-shortcut/qxtglobalshortcutprivate.h"
+#include "qxtglobalshortcut.h"
+#include "qxtglobalshortcutprivate.h"
 
 #include <QProcess>
 #include <QSignalSpy>

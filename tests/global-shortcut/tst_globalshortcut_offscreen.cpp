@@ -1,6 +1,6 @@
 // Without an X11 display (here Qt's offscreen platform, as under Wayland) there is no hot key:
 // every grab fails with a warning and nothing else happens.
-#include "global-shortcut/qxtglobalshortcut.h"
+#include "qxtglobalshortcut.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,5 +1,5 @@
 #include "item.h"
-#include "system-clipboard/ksystemclipboard_fake.h"
+#include "ksystemclipboard_fake.h"
 #include "testenvironment.h"
 
 #include <QMimeData>

@@ -1,8 +1,8 @@
 #include "clipboardwrap.h"
 #include "item.h"
+#include "ksystemclipboard_fake.h"
 #include "model.h"
 #include "modelsignalrecorder.h"
-#include "system-clipboard/ksystemclipboard_fake.h"
 #include "testenvironment.h"
 
 #include "modelrows.h"

@@ -1,5 +1,5 @@
-#include "key-capture/qkeysequencewidget.h"
-#include "key-capture/qshortcutbutton.h"
+#include "qkeysequencewidget.h"
+#include "qshortcutbutton.h"
 
 #include <QAccessible>
 #include <QApplication>

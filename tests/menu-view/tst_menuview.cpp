@@ -1,4 +1,4 @@
-#include "menu-view/qmenuview.h"
+#include "qmenuview.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>

@@ -181,7 +181,7 @@ private Q_SLOTS:
     {
         // Laid out byte by byte by data/make-fixtures.py, not by Qt; two items carry the former
         // names of the content type.
-        QSettings settings(QStringLiteral(MORV_TEST_DATA_DIR "/persistence/data/handwritten.ini"),
+        QSettings settings(QStringLiteral(MORV_TEST_DATA_DIR "/settings/data/handwritten.ini"),
                            QSettings::IniFormat);
         const QList<Item> items = HistoryStore::loadHistory(settings);
         QCOMPARE(

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "system-clipboard/datacontroldevice.h"
+#include "datacontroldevice.h"
 
 #include <QByteArray>
 #include <QHash>

@@ -1,7 +1,7 @@
+#include "datacontroldevice_wayland.h"
 #include "fakedatacontroldevice.h"
-#include "system-clipboard/datacontroldevice_wayland.h"
-#include "system-clipboard/ksystemclipboard_wayland.h"
-#include "system-clipboard/pipewriter.h"
+#include "ksystemclipboard_wayland.h"
+#include "pipewriter.h"
 
 #include <QElapsedTimer>
 #include <QImage>

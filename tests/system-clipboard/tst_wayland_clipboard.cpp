@@ -1,8 +1,8 @@
 #include "datacontrolclient.h"
+#include "datacontroldevice_wayland.h"
+#include "ksystemclipboard.h"
+#include "ksystemclipboard_wayland.h"
 #include "shellcommand.h"
-#include "system-clipboard/datacontroldevice_wayland.h"
-#include "system-clipboard/ksystemclipboard.h"
-#include "system-clipboard/ksystemclipboard_wayland.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>

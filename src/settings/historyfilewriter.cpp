@@ -2,7 +2,7 @@
 
 #include "inifilereader.h"
 #include "item.h"
-#include "preferences.h"
+#include "privatefile.h"
 
 #include <QDataStream>
 #include <QDateTime>
@@ -283,7 +283,7 @@ bool HistoryFileWriter::write(const QString &fileName, const QList<Item> &items,
         return false;
     };
 
-    Preferences::makeFilePrivate(fileName);
+    PrivateFile::make(fileName);
     QLockFile lock(fileName + QLatin1String(".lock"));
     if (!lock.tryLock(lockTimeoutMs)) {
         return fail(lock.error() == QLockFile::LockFailedError

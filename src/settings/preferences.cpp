@@ -4,15 +4,10 @@
 #include "historystore.h"
 #include "item.h"
 #include "legacyclipboardcontent.h"
+#include "privatefile.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QEvent>
-#include <QFileInfo>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace Morv {
 
@@ -186,33 +181,6 @@ void Preferences::clear()
     changed = true;
 }
 
-void Preferences::makeFilePrivate(const QString &file)
-{
-    // The file holds everything the user copied, passwords included. QSettings would create the
-    // folder and the file with the umask's permissions (usually readable by everybody); a file
-    // that exists already keeps its permissions across QSettings' atomic rewrites.
-    const QFileInfo info(file);
-    const QByteArray folder = QFile::encodeName(info.absolutePath());
-    if (!info.absoluteDir().exists()) {
-        QDir().mkpath(info.absoluteDir().absolutePath());
-        ::chmod(folder.constData(), 0700);
-    } else {
-        struct stat status;
-        if (::stat(folder.constData(), &status) == 0 && (status.st_mode & 0077) &&
-            status.st_uid == ::getuid())
-            ::chmod(folder.constData(), status.st_mode & 0700);
-    }
-
-    const QByteArray path = QFile::encodeName(file);
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-        struct stat status;
-        if (::fstat(fd, &status) == 0 && (status.st_mode & 0077))
-            ::fchmod(fd, status.st_mode & 0700);
-        ::close(fd);
-    }
-}
-
 void Preferences::sync()
 {
     const bool settingsWritten = writeSettings();
@@ -224,7 +192,7 @@ void Preferences::sync()
 
 bool Preferences::writeSettings()
 {
-    makeFilePrivate(fileName());
+    PrivateFile::make(fileName());
     // QSettings keeps the first error it met for the rest of its life, so the outcome of this
     // write is read from a short-lived settings object on the same file. It shares the pending
     // changes with this one and tries them again if an earlier write failed.

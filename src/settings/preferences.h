@@ -62,10 +62,6 @@ public:
     // private to the user, and a failed write is reported once.
     void sync();
 
-    // Creates the settings file and its folder, when missing, readable by the user alone, and takes
-    // the permissions of others away from existing ones.
-    static void makeFilePrivate(const QString &file);
-
     // Whether the last sync() reached the disk.
     bool lastSyncSucceeded() const { return syncSucceeded; }
 

@@ -27,7 +27,7 @@ private Q_SLOTS:
     {
         QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("morv-clip"));
         QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("morv-clip"));
-        QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("2.5.0"));
+        QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral(MORV_PROJECT_VERSION));
         QCOMPARE(QCoreApplication::organizationDomain(), QStringLiteral("morv.org"));
         QCOMPARE(QCoreApplication::organizationName(), QStringLiteral("morv"));
         QCOMPARE(QSettings::defaultFormat(), QSettings::IniFormat);

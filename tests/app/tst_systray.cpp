@@ -536,7 +536,7 @@ private Q_SLOTS:
 
         QCOMPARE(box.shown, 1);
         QCOMPARE(windowTitle, title);
-        QCOMPARE(text, QStringLiteral("<h1>morv-clip</strong> 2.5.0</h1>"));
+        QCOMPARE(text, QStringLiteral("<h1>morv-clip</strong> " MORV_PROJECT_VERSION "</h1>"));
         QVERIFY2(informative.startsWith(language.isEmpty()
                                             ? QStringLiteral("Lightweight, clipboard history applet.")
                                             : QStringLiteral("Leichtgewichtiges")),

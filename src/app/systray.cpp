@@ -175,7 +175,7 @@ void Systray::showAbout()
                               "</ul>"
                               "<a href=\"https://morv.org/morv-clip\">https://morv.org/morv-clip</a>"
                               "<p>Support for global keyboard shortcut: %1")
-                               .arg(tr("Yes")));
+                               .arg(QxtGlobalShortcut::isSupported() ? tr("Yes") : tr("No")));
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
 }

@@ -41,6 +41,11 @@ bool QxtGlobalShortcut::isEnabled() const
     return d->enabled;
 }
 
+bool QxtGlobalShortcut::isSupported()
+{
+    return QxtGlobalShortcutPrivate::isSupported();
+}
+
 void QxtGlobalShortcut::setEnabled(bool enabled)
 {
     d->enabled = enabled;

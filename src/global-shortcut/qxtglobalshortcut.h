@@ -32,6 +32,10 @@ public:
 
     bool isEnabled() const;
 
+    // Whether a hot key can work here at all: only in a build with the X11 key grab, on Qt's X11
+    // platform. Elsewhere (Wayland, for one) every setShortcut() fails.
+    static bool isSupported();
+
 Q_SIGNALS:
     void activated();
 

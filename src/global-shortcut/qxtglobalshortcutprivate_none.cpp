@@ -2,6 +2,11 @@
 // setShortcut() report it with a warning, and the program runs on without a hot key.
 #include "qxtglobalshortcutprivate.h"
 
+bool QxtGlobalShortcutPrivate::isSupported()
+{
+    return false;
+}
+
 quint32 QxtGlobalShortcutPrivate::toNativeModifiers(Qt::KeyboardModifiers)
 {
     return 0;

@@ -97,6 +97,11 @@ KeySym specialKeysym(Qt::Key key)
 
 } // namespace
 
+bool QxtGlobalShortcutPrivate::isSupported()
+{
+    return x11Display() != nullptr;
+}
+
 quint32 QxtGlobalShortcutPrivate::toNativeModifiers(Qt::KeyboardModifiers modifiers)
 {
     quint32 native = 0;

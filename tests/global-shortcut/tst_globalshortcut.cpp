@@ -114,6 +114,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+        QVERIFY(QxtGlobalShortcut::isSupported());
         display = XOpenDisplay(nullptr);
         QVERIFY(display);
         sentinel = std::make_unique<QxtGlobalShortcut>(QKeySequence(QStringLiteral("Ctrl+Shift+F12")));

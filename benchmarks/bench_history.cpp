@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Measures the history's hot paths at its largest size (99 items):
 //   capture of a new item (duplicate search, insertion, trim, handing the save to its thread), the
 //   save itself, a preference change synced, the model reads of one menu rebuild, and loading the

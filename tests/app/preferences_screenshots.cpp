@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Draws both pages of the preferences dialog, filled with sample values, into PNG files:
 //   preferences-screenshots OUTPUT_DIR
 // Run it through tools/preferences-screenshots, which gives it a private X display and settings.

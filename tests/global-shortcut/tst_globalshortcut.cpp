@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The global hot key on a real X server: key presses come from xdotool (XTEST), rival grabs from a
 // second X client (keygrab-helper).
 #include "qxtglobalshortcut.h"

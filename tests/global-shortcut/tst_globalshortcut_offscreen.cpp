@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Without an X11 display (here Qt's offscreen platform, as under Wayland) there is no hot key:
 // every grab fails with a warning and nothing else happens.
 #include "qxtglobalshortcut.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Plays another program on the X display: offers the formats given on the command line on the
 // clipboard (or with --selection on the primary selection), says "ready" on its standard output
 // and serves them until it is ended. Exiting leaves the clipboard without an owner.

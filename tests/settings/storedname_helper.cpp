@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Saves or loads the history through the preferences store, as the program does, in a process of
 // its own: the name QSettings stores contents under is decided by what a process has registered,
 // and which of several aliases it picks changes from one process to the next.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 #pragma once
 
 // Helpers for tests that drive the real program the way a person does: on the rig's private X

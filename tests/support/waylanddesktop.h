@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 #pragma once
 
 // Helpers for tests that drive the real program in the rig's headless sway the way a person does:

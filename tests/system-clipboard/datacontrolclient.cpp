@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 #include "datacontrolclient.h"
 
 #include "wlr-data-control-unstable-v1-client-protocol.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 #include "datacontroldevice_wayland.h"
 #include "fakedatacontroldevice.h"
 #include "ksystemclipboard_wayland.h"

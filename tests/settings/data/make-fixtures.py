@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-2.0-or-later
 """Writes handwritten.ini: a stored history laid out byte by byte, escaped the way QSettings escapes
 values in INI files, without using Qt. The loader tests read it back and compare with what this
 script put in. Run it from this folder; the output is committed."""

@@ -51,6 +51,7 @@ QList<Message> readCatalogue(const QString &path)
     QXmlStreamReader xml(&file);
     QString context;
     Message message;
+    bool numerus = false;
     while (!xml.atEnd()) {
         xml.readNext();
         const auto name = xml.name();
@@ -64,18 +65,21 @@ QList<Message> readCatalogue(const QString &path)
             context = xml.readElementText();
         } else if (name == QLatin1String("message")) {
             message = Message{context, {}, {}, {}};
+            numerus = xml.attributes().value(QLatin1String("numerus")) == QLatin1String("yes");
         } else if (name == QLatin1String("source")) {
             message.source = xml.readElementText();
         } else if (name == QLatin1String("translation")) {
             message.type = xml.attributes().value(QLatin1String("type")).toString();
-            if (xml.attributes().value(QLatin1String("numerus")) != QLatin1String("yes"))
+            if (!numerus)
                 message.translations << xml.readElementText();
         } else if (name == QLatin1String("numerusform")) {
             message.translations << xml.readElementText();
         }
     }
-    if (xml.hasError())
+    if (xml.hasError()) {
         qWarning("%s: %s", qPrintable(path), qPrintable(xml.errorString()));
+        return {};
+    }
     return messages;
 }
 
@@ -248,9 +252,12 @@ private Q_SLOTS:
         QFETCH(QString, language);
         QTranslator translator;
         QVERIFY(translator.load(catalogueFile(compiledDir, language, QStringLiteral(".qm"))));
-        for (const Message &message :
-             readCatalogue(catalogueFile(sourceDir, language, QStringLiteral(".ts")))) {
-            QCOMPARE(translator.translate(qPrintable(message.context), qPrintable(message.source)),
+        const QList<Message> messages =
+            readCatalogue(catalogueFile(sourceDir, language, QStringLiteral(".ts")));
+        QVERIFY(!messages.isEmpty());
+        for (const Message &message : messages) {
+            QCOMPARE(translator.translate(message.context.toUtf8().constData(),
+                                          message.source.toUtf8().constData()),
                      message.translations.value(0));
         }
     }

@@ -68,7 +68,7 @@
     </message>
     <message>
         <source>Use platform specific extensions (advanced)</source>
-        <translation>Использовать расширения, зависящие от платформы (для опытных пользователей)</translation>
+        <translation>Использовать расширения платформы (для опытных пользователей)</translation>
     </message>
     <message>
         <source>No synchronization of clipboard &amp; PSE</source>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Measures the history's hot paths at its largest size (99 items):
 //   capture of a new item (duplicate search, insertion, trim, handing the save to its thread), the
 //   save itself, a preference change synced, the model reads of one menu rebuild, and loading the
@@ -11,10 +13,10 @@
 #include "clipboardwrap.h"
 #include "historystore.h"
 #include "item.h"
+#include "ksystemclipboard_fake.h"
 #include "model.h"
 #include "preferences.h"
 #include "startup.h"
-#include "system-clipboard/ksystemclipboard_fake.h"
 
 #include <QApplication>
 #include <QBuffer>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Measures the X11 clipboard reader with the real history model, on a real X display:
 //   - the GUI thread's longest stall while a Qt program's 1920 x 1080 picture (twelve encodings,
 //     24 MB) is read and captured, from the copy until the history row is current;
@@ -11,10 +13,10 @@
 // Settings go to a temporary folder; the history is not stored while measuring.
 
 #include "clipboardwrap.h"
+#include "ksystemclipboard_x11.h"
 #include "model.h"
 #include "preferences.h"
 #include "startup.h"
-#include "system-clipboard/ksystemclipboard_x11.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Feeds settings files to the loader of the stored history and sticky items. Besides crashes,
 // hangs and huge allocations (libFuzzer's -timeout and -malloc_limit_mb), it checks two things on
 // every input:

@@ -229,6 +229,10 @@
         <source>Yes</source>
         <translation>Ja</translation>
     </message>
+    <message>
+        <source>No</source>
+        <translation>Nein</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 #include "qxtglobalshortcut.h"
 
 #include "qxtglobalshortcutprivate.h"
@@ -39,6 +41,11 @@ QKeySequence QxtGlobalShortcut::shortcut() const
 bool QxtGlobalShortcut::isEnabled() const
 {
     return d->enabled;
+}
+
+bool QxtGlobalShortcut::isSupported()
+{
+    return QxtGlobalShortcutPrivate::isSupported();
 }
 
 void QxtGlobalShortcut::setEnabled(bool enabled)

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 #pragma once
 
 #include <QKeySequence>
@@ -31,6 +33,10 @@ public:
     QKeySequence shortcut() const;
 
     bool isEnabled() const;
+
+    // Whether a hot key can work here at all: only in a build with the X11 key grab, on Qt's X11
+    // platform. Elsewhere (Wayland, for one) every setShortcut() fails.
+    static bool isSupported();
 
 Q_SIGNALS:
     void activated();

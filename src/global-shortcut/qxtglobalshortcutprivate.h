@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 #pragma once
 
 #include "qxtprivate.h"
@@ -36,7 +38,9 @@ public:
 
     static void dispatchActivation(quint32 nativeKeycode, quint32 nativeModifiers);
 
-    // Backend: Qt keys and modifiers to the native ones, and the grab itself.
+    // Backend: whether it can grab at all, Qt keys and modifiers to the native ones, and the grab
+    // itself.
+    static bool isSupported();
     static quint32 toNativeModifiers(Qt::KeyboardModifiers modifiers);
     static quint32 toNativeKeycode(Qt::Key key);
     static bool grabNativeKey(quint32 nativeKeycode, quint32 nativeModifiers);

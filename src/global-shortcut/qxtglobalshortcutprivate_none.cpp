@@ -1,6 +1,13 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Built without X11 there is no way to grab a key system-wide: every grab fails, which makes
 // setShortcut() report it with a warning, and the program runs on without a hot key.
 #include "qxtglobalshortcutprivate.h"
+
+bool QxtGlobalShortcutPrivate::isSupported()
+{
+    return false;
+}
 
 quint32 QxtGlobalShortcutPrivate::toNativeModifiers(Qt::KeyboardModifiers)
 {

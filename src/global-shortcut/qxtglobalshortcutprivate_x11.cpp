@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The X11 side of the global shortcut: Qt keys and modifiers to X keycodes and masks, passive key
 // grabs on the root window, and the filter that picks key presses out of Qt's XCB event stream.
 // Requests go through Xlib on the display connection Qt already has; events come back as XCB
@@ -96,6 +98,11 @@ KeySym specialKeysym(Qt::Key key)
 }
 
 } // namespace
+
+bool QxtGlobalShortcutPrivate::isSupported()
+{
+    return x11Display() != nullptr;
+}
 
 quint32 QxtGlobalShortcutPrivate::toNativeModifiers(Qt::KeyboardModifiers modifiers)
 {

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // A second X client for the hot key tests: grabs one key combination on the root window the way
 // any other desktop program would, says whether the server granted it, and reports the key presses
 // it receives until its standard input closes.

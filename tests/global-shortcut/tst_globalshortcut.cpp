@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The global hot key on a real X server: key presses come from xdotool (XTEST), rival grabs from a
 // second X client (keygrab-helper).
-#include "global-shortcut/qxtglobalshortcut.h"
-#include "global-shortcut/qxtglobalshortcutprivate.h"
+#include "qxtglobalshortcut.h"
+#include "qxtglobalshortcutprivate.h"
 
 #include <QProcess>
 #include <QSignalSpy>
@@ -114,6 +116,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+        QVERIFY(QxtGlobalShortcut::isSupported());
         display = XOpenDisplay(nullptr);
         QVERIFY(display);
         sentinel = std::make_unique<QxtGlobalShortcut>(QKeySequence(QStringLiteral("Ctrl+Shift+F12")));

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Plays a Qt program that copies a picture: it puts a WIDTH x HEIGHT image on the clipboard as
 // Qt programs do (setImageData, which Qt offers in every encoding it can write), says "ready" on
 // its standard output and serves it until it is ended. The picture's colours repeat every 256

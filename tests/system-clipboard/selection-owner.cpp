@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Plays another program on the X display that owns a selection, written straight on xcb so that
 // it can misbehave as real owners do: answer nothing, list formats and never send them, answer
 // slowly, die in the middle of an INCR transfer, send without end. It says "owner 0x<window>" on

@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
+#include "clipboardformats.h"
 #include "clipboardwrap.h"
+#include "ksystemclipboard_x11.h"
 #include "model.h"
 #include "modelrows.h"
 #include "shellcommand.h"
-#include "system-clipboard/clipboardformats.h"
-#include "system-clipboard/ksystemclipboard_x11.h"
 #include "testenvironment.h"
 
 #include <QClipboard>

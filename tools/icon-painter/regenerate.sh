@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Rebuilds the icon painter in a throw-away build folder and repaints every
 # icon into resources/icons/. Run it after changing icons.cpp, then commit the
 # PNGs together with the source change.

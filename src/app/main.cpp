@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
+#include "dbusinterface.h"
+#include "signalhandler.h"
+#include "singleapplication.h"
+#include "startup.h"
+#include "systray.h"
+#include "translator.h"
+
+#include <QDBusConnection>
+#include <QDBusError>
+#include <QDebug>
+
+namespace {
+
+void createSignalBridge()
+{
+    Morv::SignalHandler::instance();
+}
+
+void loadTranslations()
+{
+    Morv::Translator::translateApplication(Morv::StartUp::catalogue());
+}
+
+// Qt runs these inside the application object's constructor, before anything else of the program.
+[[maybe_unused]] const bool startUpRoutinesRegistered = [] {
+    qAddPreRoutine(createSignalBridge);
+    qAddPreRoutine(loadTranslations);
+    return true;
+}();
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    Morv::SingleApplication app(argc, argv, Morv::SingleApplication::NoInstanceCheck);
+    Morv::StartUp::setIdentity();
+    Morv::StartUp::setApplicationDefaults();
+    Morv::StartUp::setWindowIconFromPreferences();
+
+    // The service name is the single-instance check, and it is taken before anything touches the
+    // user's data: a second process must neither load the history and write its stale copy back
+    // over the running instance's, nor fight it for the key grab.
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.registerService(QStringLiteral("org.morv.morv-clip"))) {
+        qWarning("Can't register D-Bus service");
+        qWarning("An instance of morv-clip is already running!");
+        return 1;
+    }
+
+    Morv::Systray tray;
+    Morv::DbusInterface dbusInterface(&tray);
+    if (!bus.registerObject(QStringLiteral("/org/morv/clip"), &dbusInterface,
+                            QDBusConnection::ExportAllSlots))
+        qWarning() << "Can't register object:" << bus.lastError().message();
+
+    tray.setVisible(true);
+    // Teardown in reverse order: the D-Bus object goes first, then the tray, whose history model
+    // stores the history and the sticky items from its destructor.
+    return Morv::StartUp::runEventLoop();
+}

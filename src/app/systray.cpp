@@ -1,0 +1,185 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
+#include "systray.h"
+
+#include "model.h"
+#include "preferences.h"
+#include "preferencesdialog.h"
+#include "qmenuview.h"
+#include "qxtglobalshortcut.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QScreen>
+
+namespace Morv {
+
+namespace {
+
+QIcon themeIcon(const QString &name, const QString &fallback)
+{
+    return QIcon::fromTheme(name, QIcon(fallback));
+}
+
+QKeySequence storedShortcut()
+{
+    return QKeySequence(Preferences::instance()->shortcut(), QKeySequence::NativeText);
+}
+
+// Keeps the hot key's own key presses away from the open history menu. The menu has the keyboard
+// focus, so the presses of the combination reach it as ordinary key events as well: a QMenu
+// closes itself on a bare Alt press (menu bar navigation), so Ctrl+Alt+V would close the menu
+// with its Alt and the toggle would open it again on the V; and a combination such as Alt+O would
+// choose an entry whose text makes O its mnemonic. The toggle has seen the combination already.
+class HotKeyGuard : public QObject
+{
+public:
+    HotKeyGuard(QxtGlobalShortcut *shortcut, QObject *parent)
+        : QObject(parent)
+        , shortcut(shortcut)
+    {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return QObject::eventFilter(watched, event);
+        const auto *press = static_cast<QKeyEvent *>(event);
+        if (press->key() == Qt::Key_Alt)
+            return true;
+        const QKeySequence combination = shortcut->shortcut();
+        return !combination.isEmpty() && press->keyCombination() == combination[0];
+    }
+
+private:
+    QxtGlobalShortcut *shortcut;
+};
+
+} // namespace
+
+Systray::Systray(QObject *parent)
+    : QSystemTrayIcon(parent)
+{
+    setIcon(QIcon(Preferences::instance()->trayIconFile()));
+
+    historyModel = new Model(this);
+
+    trayMenu = new QMenu; // no parent: deleted by the destructor
+    // The theme name is written as the desktop has always looked it up; the compiled-in image
+    // stands in where the theme has no such icon.
+    QAction *clear = trayMenu->addAction(
+        themeIcon(QStringLiteral("edit-clear-hstory"), QStringLiteral(":/icons/edit-clear-history.png")),
+        tr("C&lear clipboard history"));
+    connect(clear, &QAction::triggered, this, &Systray::clear_history);
+    QAction *configure = trayMenu->addAction(
+        themeIcon(QStringLiteral("configure"), QStringLiteral(":/icons/configure.png")), tr("&Configure..."));
+    connect(configure, &QAction::triggered, this, &Systray::editPreferences);
+    trayMenu->addSeparator();
+    QAction *about = trayMenu->addAction(
+        themeIcon(QStringLiteral("help-about"), QStringLiteral(":/icons/help-about.png")), tr("&About ..."));
+    connect(about, &QAction::triggered, this, &Systray::showAbout);
+    QAction *quit = trayMenu->addAction(
+        themeIcon(QStringLiteral("application-exit"), QStringLiteral(":/icons/application-exit.png")),
+        tr("&Quit"));
+    connect(quit, &QAction::triggered, qApp, &QCoreApplication::quit);
+    setContextMenu(trayMenu);
+
+    menuView = new QMenuView; // no parent: deleted by the destructor
+    menuView->setModel(historyModel);
+    menuView->setWindowTitle(tr("morv-clip - a clipboard history applet"));
+    menuView->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint);
+    // The entry goes back to the clipboard before the menu closes.
+    connect(menuView, &QMenuView::triggered, historyModel, &Model::indexTriggered);
+    connect(menuView, &QMenuView::triggered, menuView, &QWidget::close);
+    // The entries are rebuilt by now (the view's own handler runs first). A window whose size is
+    // fixed is one the window manager floats: a tiling Wayland compositor (sway) would otherwise
+    // tile the menu like an editor, across half the screen, and squeeze the user's windows to
+    // make room for it.
+    connect(menuView, &QMenu::aboutToShow, menuView, [this] { freezeMenuSize(); });
+
+    shortcut = new QxtGlobalShortcut(this);
+    connect(shortcut, SIGNAL(activated()), this, SLOT(shortcut_activated()));
+    shortcut->setShortcut(storedShortcut());
+
+    connect(this, &QSystemTrayIcon::activated, this, &Systray::systray_activated);
+
+    menuView->installEventFilter(new HotKeyGuard(shortcut, this));
+}
+
+Systray::~Systray()
+{
+    // Deleted here rather than with deleteLater(): at exit the event loop has ended and would
+    // never run the deferred deletions.
+    delete menuView;
+    delete trayMenu;
+}
+
+void Systray::shortcut_activated()
+{
+    if (menuView->isVisible()) {
+        menuView->hide();
+        return;
+    }
+    menuView->popup(QCursor::pos());
+    menuView->activateWindow();
+    menuView->raise();
+}
+
+void Systray::freezeMenuSize()
+{
+    QSize size = menuView->sizeHint();
+    if (const QScreen *screen = menuView->screen())
+        size = size.boundedTo(screen->availableGeometry().size());
+    menuView->setFixedSize(size);
+}
+
+void Systray::systray_activated(QSystemTrayIcon::ActivationReason reason)
+{
+    if (reason == QSystemTrayIcon::Trigger)
+        shortcut_activated();
+}
+
+void Systray::clear_history()
+{
+    if (Preferences::instance()->confirmClear()) {
+        const QMessageBox::StandardButton answer = QMessageBox::question(
+            nullptr, tr("Confirm"), tr("Are you sure that you want to clear your clipboard history?"),
+            QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
+        if (answer != QMessageBox::Ok)
+            return;
+    }
+    historyModel->clearHistory();
+}
+
+void Systray::editPreferences()
+{
+    PreferencesDialog dialog;
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    shortcut->setShortcut(storedShortcut());
+    historyModel->reloadSticky();
+    setIcon(QIcon(Preferences::instance()->trayIconFile()));
+}
+
+void Systray::showAbout()
+{
+    QMessageBox box;
+    box.setWindowIcon(QIcon(QStringLiteral(":/icons/morv-clip.png")));
+    box.setIconPixmap(QPixmap(QStringLiteral(":/icons/morv-clip.png")));
+    box.setWindowTitle(tr("About morv-clip"));
+    box.setText(QStringLiteral("<h1>morv-clip</strong> %1</h1>").arg(QCoreApplication::applicationVersion()));
+    box.setInformativeText(tr("Lightweight, clipboard history applet."
+                              "<p>Credits:<ul>"
+                              "<li>2026 The Morv desktop developers</li>"
+                              "</ul>"
+                              "<a href=\"https://morv.org/morv-clip\">https://morv.org/morv-clip</a>"
+                              "<p>Support for global keyboard shortcut: %1")
+                               .arg(QxtGlobalShortcut::isSupported() ? tr("Yes") : tr("No")));
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+}
+
+} // namespace Morv

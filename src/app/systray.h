@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
+#pragma once
+
+#include <QSystemTrayIcon>
+
+class QMenu;
+class QMenuView;
+class QxtGlobalShortcut;
+
+namespace Morv {
+
+class Model;
+
+// The program's controller and its only permanent user interface: the tray icon with its context
+// menu (clear, configure, about, quit), the history menu over the history model, and the global
+// shortcut. A left click, the shortcut and the D-Bus method "show" all toggle the history menu.
+class Systray : public QSystemTrayIcon
+{
+    Q_OBJECT
+
+public:
+    explicit Systray(QObject *parent = nullptr);
+    ~Systray() override;
+
+    Model *model() const { return historyModel; }
+    QMenuView *historyMenu() const { return menuView; }
+    QxtGlobalShortcut *globalShortcut() const { return shortcut; }
+
+public Q_SLOTS:
+    // Toggles the history menu at the mouse pointer.
+    void shortcut_activated();
+
+private Q_SLOTS:
+    void editPreferences();
+    void showAbout();
+    void systray_activated(QSystemTrayIcon::ActivationReason reason);
+    void clear_history();
+
+private:
+    void freezeMenuSize();
+
+    Model *historyModel;
+    QMenu *trayMenu;
+    QMenuView *menuView = nullptr;
+    QxtGlobalShortcut *shortcut;
+};
+
+} // namespace Morv

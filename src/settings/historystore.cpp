@@ -1,0 +1,404 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
+#include "historystore.h"
+
+#include "contentstreamreader.h"
+#include "inifilereader.h"
+#include "item.h"
+#include "legacyclipboardcontent.h"
+
+#include <QDataStream>
+#include <QIODevice>
+#include <QMap>
+#include <QMetaType>
+#include <QSettings>
+
+#include <optional>
+
+namespace Morv {
+
+namespace {
+const QString historyGroup = QStringLiteral("dynamic");
+const QString stickyGroup = QStringLiteral("sticky");
+const QString itemsArray = QStringLiteral("items");
+const QString sizeKey = QStringLiteral("size");
+const QString modeKey = QStringLiteral("mode");
+const QString contentTypeKey = QStringLiteral("contentType");
+const QString contentKey = QStringLiteral("content");
+const QString textKey = QStringLiteral("text");
+const QLatin1String variantPrefix("@Variant(");
+
+// Reports what is wrong with one stored list, one line per problem, naming the file and the item.
+class ProblemLog
+{
+public:
+    ProblemLog(const QSettings &settings, const QString &list)
+        : file(settings.fileName())
+        , list(list)
+    {}
+
+    void warn(const QString &problem) const
+    {
+        qWarning("%s: %s: %s", qUtf8Printable(file), qUtf8Printable(list), qUtf8Printable(problem));
+    }
+
+    void warn(const QString &element, const QString &problem) const
+    {
+        qWarning("%s: %s item %s: %s", qUtf8Printable(file), qUtf8Printable(list), qUtf8Printable(element),
+                 qUtf8Printable(problem));
+    }
+
+private:
+    QString file;
+    QString list;
+};
+
+QString items(qsizetype count)
+{
+    return count == 1 ? QStringLiteral("1 item") : QStringLiteral("%1 items").arg(count);
+}
+
+QString describe(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QLatin1String(", "));
+    return value.canConvert<QString>() ? value.toString() : QString::fromLatin1(value.metaType().name());
+}
+
+// The elements of the array "items" of the current group, by increasing index. The stored "size" is
+// only checked, never trusted: elements beyond it are loaded, missing ones are skipped, and a huge
+// size costs nothing.
+QStringList arrayElements(QSettings &settings, const ProblemLog &log)
+{
+    settings.beginGroup(itemsArray);
+    QMap<int, QString> present;
+    for (const QString &group : settings.childGroups()) {
+        bool ok = false;
+        const int index = group.toInt(&ok);
+        if (ok && index >= 1 && QString::number(index) == group)
+            present.insert(index, group);
+        else
+            log.warn(QStringLiteral("\"%1/%2\" is no item; ignored")
+                         .arg(itemsArray, ContentStreamReader::printable(group)));
+    }
+    for (const QString &key : settings.childKeys()) {
+        if (key != sizeKey)
+            log.warn(QStringLiteral("\"%1/%2\" is no item; ignored")
+                         .arg(itemsArray, ContentStreamReader::printable(key)));
+    }
+
+    const QVariant sizeValue = settings.value(sizeKey);
+    bool sizeIsNumber = false;
+    const int size = sizeValue.toInt(&sizeIsNumber);
+    const qsizetype count = present.size();
+    if (!sizeValue.isValid()) {
+        if (count > 0)
+            log.warn(
+                QStringLiteral("the number of items is missing; loading the %1 present").arg(items(count)));
+    } else if (!sizeIsNumber || size < 0) {
+        log.warn(QStringLiteral("the number of items \"%1\" is not a count; loading the %2 present")
+                     .arg(ContentStreamReader::printable(describe(sizeValue)), items(count)));
+    } else if (count != size || (count > 0 && present.lastKey() != size)) {
+        if (count == 0)
+            log.warn(QStringLiteral("the number of items is %1, but no items are present").arg(size));
+        else
+            log.warn(QStringLiteral(
+                         "the number of items is %1, but the file holds %2 numbered %3 to %4; loading those")
+                         .arg(size)
+                         .arg(items(count))
+                         .arg(present.firstKey())
+                         .arg(present.lastKey()));
+    }
+    settings.endGroup();
+    return present.values();
+}
+
+// Reads one element's content. QSettings has decoded "@Variant(...)" already, with Qt's reader,
+// which gives an empty hash for a stream damaged anywhere in its entries and an invalid value for
+// an unknown type name. In those two cases the raw text of the value is read again from the file
+// (once per load, only when needed) to keep the entries before the damage and to say what it was.
+class ContentReader
+{
+public:
+    // Made while the array's group is the current one.
+    ContentReader(QSettings &settings, const ProblemLog &log)
+        : settings(settings)
+        , log(log)
+        , arrayGroup(settings.group() + QLatin1Char('/'))
+    {}
+
+    ClipboardContent read(const QString &element)
+    {
+        const QVariant stored = settings.value(contentKey);
+        const QMetaType contentType = QMetaType::fromType<ClipboardContent>();
+
+        if (stored.metaType() == contentType) {
+            const auto content = stored.value<ClipboardContent>();
+            if (!content.isEmpty())
+                return content;
+            // Either stored empty, or damaged. Only a damaged stream of the same type in the file
+            // is taken as the source of this value: a sound one that differs belongs to a file
+            // that an earlier failed write left behind.
+            if (const auto result = decodeRawText();
+                result && result->type == contentType && !result->problem.isEmpty()) {
+                warnDamaged(element, *result);
+                return result->content;
+            }
+            return content;
+        }
+
+        if (stored.metaType() == QMetaType::fromType<LegacyClipboardContent>()) {
+            const auto legacy = stored.value<LegacyClipboardContent>();
+            if (!legacy.problem.isEmpty())
+                warnDamaged(element, {legacy.content, legacy.problem, stored.metaType()});
+            return legacy.content;
+        }
+
+        if (!stored.isValid()) {
+            if (!settings.contains(contentKey)) {
+                log.warn(element, QStringLiteral("no content is stored; restored as an empty item"));
+                return ClipboardContent();
+            }
+            const auto result = decodeRawText();
+            const QString why =
+                result && !result->problem.isEmpty() ? QStringLiteral(", ") + result->problem : QString();
+            log.warn(element, QStringLiteral("unreadable content%1; restored as an empty item").arg(why));
+            return ClipboardContent();
+        }
+
+        if (stored.typeId() == QMetaType::QString && stored.toString().startsWith(variantPrefix)) {
+            // QSettings leaves a "@Variant(" value that lacks its closing parenthesis as text.
+            const auto result = decode(stored.toString());
+            if (!result.type.isValid()) {
+                log.warn(
+                    element,
+                    QStringLiteral("unreadable content, %1; restored as an empty item").arg(result.problem));
+                return ClipboardContent();
+            }
+            warnDamaged(element, result);
+            return result.content;
+        }
+
+        ClipboardContent converted;
+        if (QMetaType::convert(stored.metaType(), stored.constData(), contentType, &converted))
+            return converted;
+        log.warn(
+            element,
+            QStringLiteral("the stored content is a %1, not a clipboard content; restored as an empty item")
+                .arg(QLatin1String(stored.metaType().name())));
+        return ClipboardContent();
+    }
+
+private:
+    struct Decoded
+    {
+        ClipboardContent content;
+        QString problem;
+        QMetaType type; // the type the stream names, when it names a known one
+    };
+
+    static Decoded decode(const QString &text)
+    {
+        // Like QSettings: the bytes after "@Variant(", the closing parenthesis included.
+        const bool closed = text.endsWith(QLatin1Char(')'));
+        const auto result =
+            ContentStreamReader::readVariant(QStringView(text).sliced(variantPrefix.size()).toLatin1());
+        Decoded decoded{result.content, result.problem, QMetaType()};
+        if (result.isContent)
+            decoded.type = result.isLegacyName ? QMetaType::fromType<LegacyClipboardContent>()
+                                               : QMetaType::fromType<ClipboardContent>();
+        if (decoded.problem.isEmpty() && !closed)
+            decoded.problem = QStringLiteral("the stored text lacks its closing parenthesis");
+        return decoded;
+    }
+
+    std::optional<Decoded> decodeRawText()
+    {
+        if (settings.format() != QSettings::IniFormat && settings.format() != QSettings::NativeFormat)
+            return std::nullopt;
+        if (!rawValues)
+            rawValues = IniFileReader::readValues(settings.fileName(), arrayGroup);
+        // The current group is the element's.
+        const auto text = rawValues->constFind(settings.group() + QLatin1Char('/') + contentKey);
+        if (text == rawValues->constEnd())
+            return std::nullopt;
+        if (!text->startsWith(variantPrefix))
+            return Decoded{ClipboardContent(), QStringLiteral("the stored text is no variant"), QMetaType()};
+        return decode(*text);
+    }
+
+    void warnDamaged(const QString &element, const Decoded &decoded) const
+    {
+        if (decoded.problem.isEmpty())
+            return;
+        const qsizetype kept = decoded.content.size();
+        const QString what = kept == 0 ? QStringLiteral("restored as an empty item")
+                             : kept == 1
+                                 ? QStringLiteral("kept the format read before the damage")
+                                 : QStringLiteral("kept the %1 formats read before the damage").arg(kept);
+        log.warn(element, QStringLiteral("damaged content, %1; %2").arg(decoded.problem, what));
+    }
+
+    QSettings &settings;
+    const ProblemLog &log;
+    const QString arrayGroup;
+    std::optional<QHash<QString, QString>> rawValues;
+};
+
+QClipboard::Mode readMode(QSettings &settings, const QString &element, const ProblemLog &log)
+{
+    const QVariant stored = settings.value(modeKey);
+    bool ok = false;
+    const uint mode = stored.toUInt(&ok);
+    if (!stored.isValid())
+        log.warn(element, QStringLiteral("no clipboard mode is stored; using the clipboard"));
+    else if (!ok)
+        log.warn(element, QStringLiteral("the clipboard mode \"%1\" is not a number; using the clipboard")
+                              .arg(ContentStreamReader::printable(describe(stored))));
+    else if (mode > QClipboard::LastMode)
+        // QClipboard::Mode cannot hold other values (loading one is undefined behaviour).
+        log.warn(element, QStringLiteral("the clipboard mode %1 is unknown; using the clipboard").arg(mode));
+    else
+        return static_cast<QClipboard::Mode>(mode);
+    return QClipboard::Clipboard;
+}
+
+ContentType readContentType(QSettings &settings, const QString &element, const ProblemLog &log)
+{
+    const QVariant stored = settings.value(contentTypeKey);
+    bool ok = false;
+    const uint type = stored.toUInt(&ok);
+    if (!stored.isValid())
+        log.warn(element, QStringLiteral("no content type is stored; using plain text"));
+    else if (!ok)
+        log.warn(element, QStringLiteral("the content type \"%1\" is not a number; using plain text")
+                              .arg(ContentStreamReader::printable(describe(stored))));
+    // Unknown types are kept: the presentation has fallbacks for them.
+    return ok ? static_cast<ContentType>(type) : PlainText;
+}
+
+} // namespace
+
+void HistoryStore::checkStoredTypeName()
+{
+    static bool warned = false;
+    if (warned)
+        return;
+    QByteArray bytes;
+    {
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        out.setVersion(QDataStream::Qt_4_0);
+        out << QVariant::fromValue(ClipboardContent());
+    }
+    QDataStream in(bytes);
+    in.setVersion(QDataStream::Qt_4_0);
+    quint32 variantType = 0;
+    QByteArray name;
+    in >> variantType >> name;
+    name.truncate(name.indexOf('\0'));
+    const QByteArray ownName = QMetaType::fromType<ClipboardContent>().name();
+    if (name != ownName) {
+        warned = true;
+        qWarning("Clipboard contents are being stored as \"%s\" instead of \"%s\": an alias of "
+                 "Morv::ClipboardContent has been registered",
+                 name.constData(), ownName.constData());
+    }
+}
+
+QList<Item> HistoryStore::loadHistory(QSettings &settings)
+{
+    LegacyClipboardContent::registerMetaTypes();
+    const ProblemLog log(settings, QStringLiteral("history"));
+    QList<Item> items;
+    settings.beginGroup(historyGroup);
+    const QStringList elements = arrayElements(settings, log);
+    settings.beginGroup(itemsArray);
+    ContentReader contentReader(settings, log);
+    for (const QString &element : elements) {
+        settings.beginGroup(element);
+        if (!settings.contains(modeKey) && !settings.contains(contentTypeKey) &&
+            !settings.contains(contentKey)) {
+            log.warn(element, QStringLiteral("nothing of the item is stored; restored as an empty item"));
+            items.append(Item(QClipboard::Clipboard, PlainText, ClipboardContent()));
+        } else {
+            const QClipboard::Mode mode = readMode(settings, element, log);
+            const ContentType type = readContentType(settings, element, log);
+            items.append(Item(mode, type, contentReader.read(element)));
+        }
+        settings.endGroup();
+    }
+    settings.endGroup();
+    settings.endGroup();
+    return items;
+}
+
+void HistoryStore::saveHistory(QSettings &settings, const QList<Item> &items, bool clearItemsOnExit)
+{
+    checkStoredTypeName();
+    settings.beginGroup(historyGroup);
+    settings.remove(itemsArray);
+    if (!clearItemsOnExit) {
+        settings.beginWriteArray(itemsArray);
+        for (int i = 0; i < items.size(); ++i) {
+            settings.setArrayIndex(i);
+            const Item &item = items.at(i);
+            settings.setValue(modeKey, int(item.mode()));
+            // Unsigned: the same text as an int for every known type, and an unknown type above
+            // the int range (taken over from a damaged file) still reads back.
+            settings.setValue(contentTypeKey, uint(item.contentType()));
+            settings.setValue(contentKey, QVariant::fromValue(item.content()));
+        }
+        settings.endArray();
+    }
+    settings.endGroup();
+}
+
+QList<Item> HistoryStore::loadSticky(QSettings &settings)
+{
+    const ProblemLog log(settings, QStringLiteral("sticky"));
+    QList<Item> items;
+    settings.beginGroup(stickyGroup);
+    const QStringList elements = arrayElements(settings, log);
+    settings.beginGroup(itemsArray);
+    for (const QString &element : elements) {
+        settings.beginGroup(element);
+        const QVariant stored = settings.value(textKey);
+        QString text;
+        if (stored.typeId() == QMetaType::QStringList) {
+            // A text with commas edited in by hand without quotes reads as a list.
+            text = stored.toStringList().join(QLatin1String(", "));
+            log.warn(element,
+                     QStringLiteral("the text holds commas without quotes; joined the parts with \", \""));
+        } else if (!stored.isValid() && settings.contains(textKey)) {
+            log.warn(element, QStringLiteral("the stored text cannot be read; dropped"));
+        } else if (stored.isValid() && !stored.canConvert<QString>()) {
+            log.warn(element, QStringLiteral("the stored text is a %1; dropped")
+                                  .arg(QLatin1String(stored.metaType().name())));
+        } else {
+            text = stored.toString();
+        }
+        settings.endGroup();
+        // An empty text makes no item.
+        const Item item(text);
+        if (item.isValid())
+            items.append(item);
+    }
+    settings.endGroup();
+    settings.endGroup();
+    return items;
+}
+
+void HistoryStore::saveSticky(QSettings &settings, const QList<Item> &items)
+{
+    settings.beginGroup(stickyGroup);
+    settings.remove(itemsArray);
+    settings.beginWriteArray(itemsArray);
+    for (int i = 0; i < items.size(); ++i) {
+        settings.setArrayIndex(i);
+        settings.setValue(textKey, items.at(i).text());
+    }
+    settings.endArray();
+    settings.endGroup();
+}
+
+} // namespace Morv

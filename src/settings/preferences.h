@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
+#pragma once
+
+#include <QList>
+#include <QSettings>
+#include <QString>
+
+namespace Morv {
+
+class HistorySaver;
+class Item;
+
+// The program's one settings object: typed readers for every preference, each with its default,
+// and the stored history and sticky lists. Nothing is cached: every reader asks QSettings at the
+// moment it is called, so a value written by the preferences dialog is seen by the next read.
+class Preferences : public QSettings
+{
+    Q_OBJECT
+
+public:
+    // The process-wide instance. The first call binds it to the settings file, so it must come
+    // after start-up has set the organisation, the application name and the INI default format.
+    static Preferences *instance();
+
+    ~Preferences() override;
+
+    int historyCount() const;
+    int displaySize() const;
+    bool trim() const;
+    QString shortcut() const;
+    QString trayIconFile() const;
+    void setTrayIconFile(const QString &file);
+    bool platformExtensions() const;
+    int synchronizePSE() const;
+    bool synchronizePSEOnSelect() const;
+    bool synchronizePSEInstantly() const;
+    bool synchronizeHistory() const;
+    bool clearItemsOnExit() const;
+    bool confirmClear() const;
+
+    // The stored history; a save still being written in the background is waited for.
+    QList<Item> loadHistory();
+    // Writes the history now and ends with sync(): the file holds it when this returns.
+    void saveHistory(const QList<Item> &items);
+    // Writes the history on a thread of its own and returns at once; only the newest of several
+    // saves asked for in a row is written. A failed write is reported like a failed sync().
+    void saveHistoryInBackground(const QList<Item> &items);
+    // Waits until background saves are written, and reports their outcome.
+    void waitForBackgroundSave();
+    QList<Item> loadSticky();
+    void saveSticky(const QList<Item> &items);
+
+    // Change the settings like QSettings' own, and note that there is something to write: a save
+    // of the history writes the other settings too only when they have changed (QSettings must
+    // read a file that has changed again before it writes, which takes seconds when the history
+    // holds large images).
+    void setValue(const QString &key, const QVariant &value);
+    void remove(const QString &key);
+    void clear();
+
+    // Writes pending changes to disk, and a history whose background write failed. Hides
+    // QSettings::sync() so that every write goes through the same path: the file is created
+    // private to the user, and a failed write is reported once.
+    void sync();
+
+    // Whether the last sync() reached the disk.
+    bool lastSyncSucceeded() const { return syncSucceeded; }
+
+protected:
+    bool event(QEvent *event) override;
+
+private:
+    Preferences();
+
+    // Writes the pending changes; false when the file could not be written.
+    bool writeSettings();
+    void reportWrite(bool ok);
+
+    HistorySaver *saver;
+    bool syncSucceeded = true;
+    bool changed = false;
+};
+
+} // namespace Morv

@@ -1,0 +1,429 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
+#include "datacontroldevice_wayland.h"
+
+#include "ext-data-control-v1-client-protocol.h"
+#include "wlr-data-control-unstable-v1-client-protocol.h"
+
+#include <wayland-client.h>
+
+#include <algorithm>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// Both protocols have the same requests and events in the same order; only the names differ.
+// A traits struct maps the generic operations the classes below use onto one protocol's
+// generated functions.
+#define MORV_DATA_CONTROL_TRAITS(Traits, prefix, primaryVersion)                                             \
+    struct Traits                                                                                            \
+    {                                                                                                        \
+        using Manager = prefix##_manager_v1;                                                                 \
+        using Device = prefix##_device_v1;                                                                   \
+        using Source = prefix##_source_v1;                                                                   \
+        using Offer = prefix##_offer_v1;                                                                     \
+        using DeviceListener = prefix##_device_v1_listener;                                                  \
+        using SourceListener = prefix##_source_v1_listener;                                                  \
+        using OfferListener = prefix##_offer_v1_listener;                                                    \
+        static constexpr uint32_t primarySelectionSince = primaryVersion;                                    \
+        static const wl_interface *managerInterface() { return &prefix##_manager_v1_interface; }             \
+        static Device *getDevice(Manager *manager, wl_seat *seat)                                            \
+        {                                                                                                    \
+            return prefix##_manager_v1_get_data_device(manager, seat);                                       \
+        }                                                                                                    \
+        static Source *createSource(Manager *manager)                                                        \
+        {                                                                                                    \
+            return prefix##_manager_v1_create_data_source(manager);                                          \
+        }                                                                                                    \
+        static void destroy(Manager *manager) { prefix##_manager_v1_destroy(manager); }                      \
+        static void destroy(Device *device) { prefix##_device_v1_destroy(device); }                          \
+        static void destroy(Source *source) { prefix##_source_v1_destroy(source); }                          \
+        static void destroy(Offer *offer) { prefix##_offer_v1_destroy(offer); }                              \
+        static void listen(Device *device, const DeviceListener *listener, void *data)                       \
+        {                                                                                                    \
+            prefix##_device_v1_add_listener(device, listener, data);                                         \
+        }                                                                                                    \
+        static void listen(Source *source, const SourceListener *listener, void *data)                       \
+        {                                                                                                    \
+            prefix##_source_v1_add_listener(source, listener, data);                                         \
+        }                                                                                                    \
+        static void listen(Offer *offer, const OfferListener *listener, void *data)                          \
+        {                                                                                                    \
+            prefix##_offer_v1_add_listener(offer, listener, data);                                           \
+        }                                                                                                    \
+        static void setSelection(Device *device, Source *source)                                             \
+        {                                                                                                    \
+            prefix##_device_v1_set_selection(device, source);                                                \
+        }                                                                                                    \
+        static void setPrimarySelection(Device *device, Source *source)                                      \
+        {                                                                                                    \
+            prefix##_device_v1_set_primary_selection(device, source);                                        \
+        }                                                                                                    \
+        static void offer(Source *source, const char *mimeType)                                              \
+        {                                                                                                    \
+            prefix##_source_v1_offer(source, mimeType);                                                      \
+        }                                                                                                    \
+        static void receive(Offer *offer, const char *mimeType, int fd)                                      \
+        {                                                                                                    \
+            prefix##_offer_v1_receive(offer, mimeType, fd);                                                  \
+        }                                                                                                    \
+    };
+
+MORV_DATA_CONTROL_TRAITS(ExtProtocol, ext_data_control,
+                         EXT_DATA_CONTROL_DEVICE_V1_SET_PRIMARY_SELECTION_SINCE_VERSION)
+MORV_DATA_CONTROL_TRAITS(WlrProtocol, zwlr_data_control,
+                         ZWLR_DATA_CONTROL_DEVICE_V1_SET_PRIMARY_SELECTION_SINCE_VERSION)
+
+#undef MORV_DATA_CONTROL_TRAITS
+
+// The highest versions this file knows how to speak.
+constexpr uint32_t extVersion = 1;
+constexpr uint32_t wlrVersion = 2;
+
+wl_proxy *asProxy(void *object)
+{
+    return static_cast<wl_proxy *>(object);
+}
+
+template<typename P>
+class WaylandDevice;
+
+template<typename P>
+class WaylandOffer final : public DataControlDevice::Offer
+{
+public:
+    WaylandOffer(typename P::Offer *offer, wl_display *display)
+        : offer(offer)
+        , display(display)
+    {
+        P::listen(offer, &listener, this);
+    }
+
+    ~WaylandOffer() override
+    {
+        P::destroy(offer);
+        wl_display_flush(display);
+    }
+
+    QStringList mimeTypes() const override { return types; }
+
+    void receive(const QString &mimeType, int fd) override
+    {
+        // libwayland duplicates fd while marshalling, so the caller may close its copy at once.
+        P::receive(offer, mimeType.toUtf8().constData(), fd);
+        wl_display_flush(display);
+    }
+
+    typename P::Offer *proxy() const { return offer; }
+
+private:
+    static void offered(void *data, typename P::Offer *, const char *mimeType)
+    {
+        static_cast<WaylandOffer *>(data)->types.append(QString::fromUtf8(mimeType));
+    }
+
+    static constexpr typename P::OfferListener listener = {&offered};
+
+    typename P::Offer *offer;
+    wl_display *display;
+    QStringList types;
+};
+
+template<typename P>
+class WaylandSource final : public DataControlDevice::Source
+{
+public:
+    WaylandSource(typename P::Source *source, WaylandDevice<P> *device)
+        : source(source)
+        , device(device)
+    {
+        P::listen(source, &listener, this);
+    }
+
+    ~WaylandSource() override
+    {
+        P::destroy(source);
+        wl_display_flush(device->display());
+    }
+
+    typename P::Source *proxy() const { return source; }
+
+private:
+    static void send(void *data, typename P::Source *, const char *mimeType, int32_t fd)
+    {
+        auto *self = static_cast<WaylandSource *>(data);
+        if (DataControlDevice::Client *client = self->device->client())
+            client->sendRequested(self, QString::fromUtf8(mimeType), fd);
+        else
+            ::close(fd);
+    }
+
+    static void cancelled(void *data, typename P::Source *)
+    {
+        auto *self = static_cast<WaylandSource *>(data);
+        if (DataControlDevice::Client *client = self->device->client())
+            client->sourceCancelled(self); // may destroy self
+    }
+
+    static constexpr typename P::SourceListener listener = {&send, &cancelled};
+
+    typename P::Source *source;
+    WaylandDevice<P> *device;
+};
+
+template<typename P>
+class WaylandDevice final : public DataControlDevice
+{
+public:
+    WaylandDevice(wl_display *display, typename P::Manager *manager, wl_seat *seat, uint32_t version)
+        : wlDisplay(display)
+        , manager(manager)
+        , seat(seat)
+        , version(version)
+        , device(P::getDevice(manager, seat))
+    {
+        P::listen(device, &listener, this);
+    }
+
+    ~WaylandDevice() override
+    {
+        announced.clear();
+        for (auto &offer : initial)
+            offer.reset();
+        if (device)
+            P::destroy(device);
+        P::destroy(manager);
+        wl_seat_destroy(seat);
+        wl_display_flush(wlDisplay);
+    }
+
+    void setClient(Client *newClient) override
+    {
+        currentClient = newClient;
+        if (!currentClient)
+            return;
+        // What the compositor announced while there was nobody to tell.
+        currentClient->selectionOffered(QClipboard::Clipboard, std::move(initial[0]));
+        if (hasPrimarySelection())
+            currentClient->selectionOffered(QClipboard::Selection, std::move(initial[1]));
+        initial[1].reset();
+    }
+
+    bool hasPrimarySelection() const override { return version >= P::primarySelectionSince; }
+
+    std::unique_ptr<Source> createSource(const QStringList &mimeTypes) override
+    {
+        auto source = std::make_unique<WaylandSource<P>>(P::createSource(manager), this);
+        for (const QString &mimeType : mimeTypes)
+            P::offer(source->proxy(), mimeType.toUtf8().constData());
+        return source;
+    }
+
+    void setSelection(QClipboard::Mode mode, Source *source) override
+    {
+        if (!device)
+            return;
+        auto *proxy = source ? static_cast<WaylandSource<P> *>(source)->proxy() : nullptr;
+        if (mode == QClipboard::Clipboard)
+            P::setSelection(device, proxy);
+        else if (mode == QClipboard::Selection && hasPrimarySelection())
+            P::setPrimarySelection(device, proxy);
+        wl_display_flush(wlDisplay);
+    }
+
+    Client *client() const { return currentClient; }
+    wl_display *display() const { return wlDisplay; }
+
+    // Binding happens on a queue of our own; afterwards every object of ours is served by the queue
+    // Qt dispatches on the GUI thread.
+    void moveToDefaultQueue()
+    {
+        onDefaultQueue = true;
+        wl_proxy_set_queue(asProxy(manager), nullptr);
+        wl_proxy_set_queue(asProxy(seat), nullptr);
+        if (device)
+            wl_proxy_set_queue(asProxy(device), nullptr);
+        for (const auto &offer : announced)
+            wl_proxy_set_queue(asProxy(offer->proxy()), nullptr);
+        for (const auto &offer : initial) {
+            if (offer)
+                wl_proxy_set_queue(asProxy(offer->proxy()), nullptr);
+        }
+    }
+
+private:
+    static void dataOffer(void *data, typename P::Device *, typename P::Offer *offer)
+    {
+        auto *self = static_cast<WaylandDevice *>(data);
+        // An offer inherits the queue the device had when the event was read; during the move it
+        // can still be the binding queue.
+        if (self->onDefaultQueue)
+            wl_proxy_set_queue(asProxy(offer), nullptr);
+        self->announced.push_back(std::make_unique<WaylandOffer<P>>(offer, self->wlDisplay));
+    }
+
+    static void selection(void *data, typename P::Device *, typename P::Offer *offer)
+    {
+        static_cast<WaylandDevice *>(data)->selectionChanged(QClipboard::Clipboard, offer);
+    }
+
+    static void primarySelection(void *data, typename P::Device *, typename P::Offer *offer)
+    {
+        static_cast<WaylandDevice *>(data)->selectionChanged(QClipboard::Selection, offer);
+    }
+
+    static void finished(void *data, typename P::Device *)
+    {
+        auto *self = static_cast<WaylandDevice *>(data);
+        P::destroy(self->device);
+        self->device = nullptr;
+        wl_display_flush(self->wlDisplay);
+        if (self->currentClient)
+            self->currentClient->deviceFinished(); // may destroy self
+    }
+
+    void selectionChanged(QClipboard::Mode mode, typename P::Offer *proxy)
+    {
+        std::unique_ptr<WaylandOffer<P>> offer;
+        if (proxy) {
+            const auto found =
+                std::find_if(announced.begin(), announced.end(),
+                             [proxy](const auto &candidate) { return candidate->proxy() == proxy; });
+            if (found == announced.end())
+                return; // not announced by data_offer: nothing we could read
+            offer = std::move(*found);
+            // Offers announced before this one and never named by a selection are dead.
+            announced.erase(announced.begin(), found + 1);
+        }
+        if (currentClient)
+            currentClient->selectionOffered(mode, std::move(offer));
+        else
+            initial[mode == QClipboard::Clipboard ? 0 : 1] = std::move(offer);
+    }
+
+    static constexpr
+        typename P::DeviceListener listener = {&dataOffer, &selection, &finished, &primarySelection};
+
+    wl_display *wlDisplay;
+    typename P::Manager *manager;
+    wl_seat *seat;
+    uint32_t version;
+    typename P::Device *device;
+    Client *currentClient = nullptr;
+    bool onDefaultQueue = false;
+    // Offers announced by data_offer and not yet named by a selection event.
+    std::vector<std::unique_ptr<WaylandOffer<P>>> announced;
+    // The clipboard's and the primary selection's offers announced before there was a client.
+    std::unique_ptr<WaylandOffer<P>> initial[2];
+};
+
+struct RegistryScan
+{
+    QList<WaylandDataControl::Global> globals;
+
+    static void global(void *data, wl_registry *, uint32_t name, const char *interface, uint32_t version)
+    {
+        static_cast<RegistryScan *>(data)->globals.append({QByteArray(interface), name, version});
+    }
+
+    static void globalRemove(void *, wl_registry *, uint32_t) {}
+};
+
+constexpr wl_registry_listener registryListener = {&RegistryScan::global, &RegistryScan::globalRemove};
+
+template<typename P>
+std::unique_ptr<DataControlDevice> bindDevice(wl_display *display, wl_event_queue *queue,
+                                              wl_registry *registry, const WaylandDataControl::Choice &choice,
+                                              uint32_t seatName)
+{
+    auto *manager = static_cast<typename P::Manager *>(
+        wl_registry_bind(registry, choice.name, P::managerInterface(), choice.version));
+    // Version 1 is all we need: the seat only names which device we want.
+    auto *seat = static_cast<wl_seat *>(wl_registry_bind(registry, seatName, &wl_seat_interface, 1));
+    auto device = std::make_unique<WaylandDevice<P>>(display, manager, seat, choice.version);
+    // The compositor answers get_data_device with the current selections at once.
+    const bool connected = wl_display_roundtrip_queue(display, queue) >= 0;
+    device->moveToDefaultQueue();
+    // Whatever reached our queue while the objects moved.
+    wl_display_dispatch_queue_pending(display, queue);
+    if (!connected)
+        return {};
+    return device;
+}
+
+} // namespace
+
+namespace WaylandDataControl {
+
+Choice choose(const QList<Global> &globals)
+{
+    Choice wlr;
+    for (const Global &global : globals) {
+        if (global.version == 0)
+            continue;
+        if (global.interface == ext_data_control_manager_v1_interface.name)
+            return {Protocol::Ext, global.name, std::min(global.version, extVersion)};
+        if (global.interface == zwlr_data_control_manager_v1_interface.name && wlr.protocol == Protocol::None)
+            wlr = {Protocol::Wlr, global.name, std::min(global.version, wlrVersion)};
+    }
+    return wlr;
+}
+
+const char *interfaceName(Protocol protocol)
+{
+    switch (protocol) {
+    case Protocol::Ext:
+        return ext_data_control_manager_v1_interface.name;
+    case Protocol::Wlr:
+        return zwlr_data_control_manager_v1_interface.name;
+    case Protocol::None:
+        break;
+    }
+    return "none";
+}
+
+std::unique_ptr<DataControlDevice> connect(wl_display *display, Protocol *chosen)
+{
+    if (chosen)
+        *chosen = Protocol::None;
+    if (!display)
+        return {};
+
+    // Binding runs on a queue of our own, so that waiting for the compositor's answers dispatches
+    // none of Qt's objects from inside our call.
+    wl_event_queue *queue = wl_display_create_queue(display);
+    auto *wrapped = static_cast<wl_display *>(wl_proxy_create_wrapper(display));
+    wl_proxy_set_queue(asProxy(wrapped), queue);
+    wl_registry *registry = wl_display_get_registry(wrapped);
+    RegistryScan scan;
+    wl_registry_add_listener(registry, &registryListener, &scan);
+
+    std::unique_ptr<DataControlDevice> device;
+    if (wl_display_roundtrip_queue(display, queue) >= 0) {
+        const Choice choice = choose(scan.globals);
+        if (chosen)
+            *chosen = choice.protocol;
+        const auto seat = std::find_if(scan.globals.cbegin(), scan.globals.cend(), [](const Global &global) {
+            return global.interface == wl_seat_interface.name;
+        });
+        if (seat != scan.globals.cend()) {
+            switch (choice.protocol) {
+            case Protocol::Ext:
+                device = bindDevice<ExtProtocol>(display, queue, registry, choice, seat->name);
+                break;
+            case Protocol::Wlr:
+                device = bindDevice<WlrProtocol>(display, queue, registry, choice, seat->name);
+                break;
+            case Protocol::None:
+                break;
+            }
+        }
+    }
+    wl_registry_destroy(registry);
+    wl_proxy_wrapper_destroy(wrapped);
+    wl_event_queue_destroy(queue);
+    return device;
+}
+
+} // namespace WaylandDataControl

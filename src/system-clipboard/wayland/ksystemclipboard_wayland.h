@@ -1,0 +1,97 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
+#pragma once
+
+#include "datacontroldevice.h"
+#include "ksystemclipboard.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+
+#include <memory>
+
+class OfferReader;
+
+// The clipboards of a Wayland session, seen through the compositor's data-control protocol (a
+// background client never has keyboard focus, so QClipboard would see nothing made by others).
+//
+// Every new offer of another client is read completely, asynchronously, and reported with
+// changed() once it is in memory, so mimeData() always answers at once from data already read.
+// An owner that sends nothing for defaultReadTimeout ms costs that long at most: its format is
+// skipped (see OfferReader). An offer larger than maximumOfferSize is not taken: no change is
+// reported. Our own content is served to any number of pastes by non-blocking
+// writers; while it is on a selection, the compositor's echo of it is not reported as a change,
+// and our own writes report nothing either.
+//
+// The primary selection is Selection, when the compositor offers it; there is no find buffer:
+// it reads as no offer and ignores writes.
+class WaylandSystemClipboard
+    : public KSystemClipboard
+    , private DataControlDevice::Client
+{
+    Q_OBJECT
+
+public:
+    // Silence from a clipboard owner after which the format being read is given up, in ms.
+    static constexpr int defaultReadTimeout = 2000;
+    // Silence from a paste after which serving it is given up, in ms.
+    static constexpr int defaultWriteTimeout = 30000;
+    // How long start-up waits for the content already on the clipboards, in ms. What takes longer
+    // is reported as a change when it has arrived.
+    static constexpr int startUpWait = 1000;
+
+    // The clipboards of the compositor that Qt's Wayland platform is connected to, with the content
+    // of the moment already read (waiting startUpWait ms at most). Null, after one warning, when
+    // that compositor offers no data-control protocol. Only does anything under a Wayland platform.
+    static std::unique_ptr<WaylandSystemClipboard> create();
+
+    // Works on the given device (tests hand in fakes). Timeouts in ms.
+    explicit WaylandSystemClipboard(std::unique_ptr<DataControlDevice> device,
+                                    int readTimeout = defaultReadTimeout,
+                                    int writeTimeout = defaultWriteTimeout, QObject *parent = nullptr);
+    ~WaylandSystemClipboard() override;
+
+    const QMimeData *mimeData(QClipboard::Mode mode) const override;
+    void setMimeData(QMimeData *mime, QClipboard::Mode mode) override;
+
+    // Waits in place, at most timeout ms, for the offers being read. For start-up, before anything
+    // of ours is on a clipboard. True when nothing is left to read.
+    bool waitForReads(int timeout);
+
+    // Lets go of the compositor: reads, sources and pastes in progress end. The content already
+    // read stays readable. Called before Qt's Wayland connection goes away.
+    void disconnectFromCompositor();
+
+private:
+    using Formats = QList<QPair<QString, QByteArray>>;
+
+    struct Selection
+    {
+        std::unique_ptr<QMimeData> data;
+        // Our own content while it is on the selection, with the bytes it serves.
+        std::unique_ptr<DataControlDevice::Source> source;
+        Formats served;
+        OfferReader *reader = nullptr;
+        // We cleared this selection; its empty echo is ours.
+        bool clearedByUs = false;
+    };
+
+    void selectionOffered(QClipboard::Mode mode, std::unique_ptr<DataControlDevice::Offer> offer) override;
+    void sendRequested(DataControlDevice::Source *source, const QString &mimeType, int fd) override;
+    void sourceCancelled(DataControlDevice::Source *source) override;
+    void deviceFinished() override;
+
+    Selection *selection(QClipboard::Mode mode);
+    const Selection *selection(QClipboard::Mode mode) const;
+    void stopReading(Selection &selection);
+    void readFinished(QClipboard::Mode mode, OfferReader *reader);
+    static Formats servedFormats(const QMimeData *mime);
+
+    std::unique_ptr<DataControlDevice> device;
+    const int readTimeoutMs;
+    const int writeTimeoutMs;
+    const bool hasPrimary;
+    Selection clipboard;
+    Selection primary;
+};

@@ -1,0 +1,214 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
+#include "historystore.h"
+#include "storedtext.h"
+#include "testenvironment.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace StoredText;
+
+// Damaged settings files, as hand edits, cut copies and broken disks leave them. The loader keeps
+// whatever is sound and writes one warning per problem; any other warning fails the test.
+class TestDamagedHistory : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+
+    static QByteArray item(int index, const QByteArray &content, const QByteArray &mode = "0",
+                           const QByteArray &type = "0")
+    {
+        const QByteArray prefix = "items\\" + QByteArray::number(index) + "\\";
+        return prefix + "content=" + content + "\n" + prefix + "contentType=" + type + "\n" + prefix +
+               "mode=" + mode + "\n";
+    }
+
+    static QByteArray text(const QString &format, const QByteArray &data)
+    {
+        return iniVariant(header("QHash<QString,QByteArray>", 1) + entry(format, data));
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        TestEnvironment::setUp();
+        QVERIFY(dir.isValid());
+    }
+
+    void loadsWhatIsSound_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QStringList>("history");
+        QTest::addColumn<QStringList>("sticky");
+        QTest::addColumn<QStringList>("warnings");
+
+        const QByteArray a = text("text/plain", "a");
+        const QByteArray b = text("text/plain", "b");
+        const QByteArray c = text("text/plain", "c");
+        const QByteArray two = header("QHash<QString,QByteArray>", 3) + entry("text/plain", "one") +
+                               entry("text/html", "<i>two</i>");
+
+        QTest::newRow("sound") << "[dynamic]\n" + item(1, a) + item(2, b, "1", "1") + "items\\size=2\n"
+                               << QStringList{"0 0 {text/plain=a}", "1 1 {text/plain=b}"} << QStringList{}
+                               << QStringList{};
+        QTest::newRow("size too large")
+            << "[dynamic]\n" + item(1, a) + item(2, b) + "items\\size=4\n"
+            << QStringList{"0 0 {text/plain=a}", "0 0 {text/plain=b}"} << QStringList{}
+            << QStringList{"history: the number of items is 4, but the file holds 2 items numbered 1 to 2"};
+        QTest::newRow("size too small, a gap")
+            << "[dynamic]\n" + item(1, a) + item(2, b) + item(5, c) + "items\\size=1\n"
+            << QStringList{"0 0 {text/plain=a}", "0 0 {text/plain=b}", "0 0 {text/plain=c}"} << QStringList{}
+            << QStringList{"number of items is 1, but the file holds 3 items numbered 1 to 5"};
+        QTest::newRow("size not a number")
+            << "[dynamic]\n" + item(1, a) + item(2, b) + "items\\size=lots\n"
+            << QStringList{"0 0 {text/plain=a}", "0 0 {text/plain=b}"} << QStringList{}
+            << QStringList{"number of items \"lots\" is not a count; loading the 2 items"};
+        // The old loop would have read two thousand million empty items.
+        QTest::newRow("size huge, no size")
+            << "[dynamic]\n" + item(1, a) + "items\\size=2147483647\n[sticky]\nitems\\1\\text=x\n"
+            << QStringList{"0 0 {text/plain=a}"} << QStringList{"x"}
+            << QStringList{
+                   "history: the number of items is 2147483647, but the file holds 1 item numbered 1 to 1",
+                   "sticky: the number of items is missing; loading the 1 item "};
+        QTest::newRow("no items, only a size")
+            << QByteArray("[dynamic]\nitems\\size=3\n") << QStringList{} << QStringList{}
+            << QStringList{"the number of items is 3, but no items are present"};
+        QTest::newRow("stray keys")
+            << "[dynamic]\n" + item(1, a) +
+                   "items\\01\\mode=1\nitems\\x=1\nitems\\2\\note=hi\nitems\\size=2\n"
+            << QStringList{"0 0 {text/plain=a}", "0 0 {}"} << QStringList{}
+            << QStringList{"history: \"items/01\" is no item", "history: \"items/x\" is no item",
+                           "history item 2: nothing of the item is stored; restored as an empty item"};
+
+        QTest::newRow("content missing")
+            << QByteArray("[dynamic]\nitems\\1\\mode=1\nitems\\1\\contentType=2\nitems\\size=1\n")
+            << QStringList{"1 2 {}"} << QStringList{}
+            << QStringList{"history item 1: no content is stored; restored as an empty item"};
+        QTest::newRow("content is text")
+            << "[dynamic]\n" + item(1, "hello") + "items\\size=1\n"
+            << QStringList{"0 0 {}"} << QStringList{}
+            << QStringList{"item 1: the stored content is a QString, not a clipboard"};
+        QTest::newRow("content is garbage")
+            << "[dynamic]\n" + item(1, "@Variant(garbage)") + "items\\size=1\n"
+            << QStringList{"0 0 {}"} << QStringList{}
+            << QStringList{"^Trying to construct an instance of an invalid type",
+                           "item 1: unreadable content, it holds a value of variant type 1734439522"};
+        QTest::newRow("unknown type")
+            << "[dynamic]\n" + item(1, iniVariant(header("Foo", 1) + entry("text/plain", "x"))) +
+                   "items\\size=1\n"
+            << QStringList{"0 0 {}"} << QStringList{}
+            << QStringList{
+                   "^QVariant::load: unknown user type with name Foo",
+                   "item 1: unreadable content, its type \"Foo\" is unknown; restored as an empty item"};
+        QTest::newRow("other type")
+            << "[dynamic]\n" + item(1, iniVariant(header("QStringList", 1) + utf16("x"))) + "items\\size=1\n"
+            << QStringList{"0 0 {}"} << QStringList{}
+            << QStringList{"item 1: the stored content is a QStringList, not a clipboard content"};
+
+        QTest::newRow("cut, closing parenthesis lost")
+            << "[dynamic]\n" + item(1, iniVariant(two.left(two.size() - 5), false)) + "items\\size=1\n"
+            << QStringList{"0 0 {text/plain=one}"} << QStringList{}
+            << QStringList{"item 1: damaged content, format 2 of 3 \\(text/html\\): the data declares 10 "
+                           "bytes, more than the 5 left; kept the format read"};
+        // Behind an item that made the loader read the file's text already.
+        QTest::newRow("cut inside the data")
+            << "[dynamic]\n" + item(1, iniVariant(header("Foo", 0))) +
+                   item(2, iniVariant(two + utf16("image/png") + u32(100) + "abc")) + "items\\size=2\n"
+            << QStringList{"0 0 {}", "0 0 {text/html=<i>two</i>, text/plain=one}"} << QStringList{}
+            << QStringList{
+                   "^QVariant::load: unknown user type with name Foo", "item 1: unreadable content, its type",
+                   "item 2: damaged content, format 3 of 3 \\(image/png\\): the data declares 100 bytes, "
+                   "more than the 4 left; kept the 2 formats"};
+        QTest::newRow("huge data length")
+            << "[dynamic]\n" +
+                   item(1, iniVariant(header("QHash<QString,QByteArray>", 2) + entry("text/plain", "one") +
+                                      utf16("x/y") + u32(0xfffffff0))) +
+                   "items\\size=1\n"
+            << QStringList{"0 0 {text/plain=one}"} << QStringList{}
+            << QStringList{"format 2 of 2 \\(x/y\\): the data declares 4294967280 bytes, more than the 1 "
+                           "left; kept the format read"};
+        QTest::newRow("huge name length")
+            << "[dynamic]\n" +
+                   item(1, iniVariant(header("QHash<QString,QByteArray>", 1) + u32(0x7ffffffe) + "ab")) +
+                   "items\\size=1\n"
+            << QStringList{"0 0 {}"} << QStringList{}
+            << QStringList{"format 1 of 1: the name declares 2147483646 bytes, more than the 3 left; "
+                           "restored as an empty item"};
+        QTest::newRow("huge count, odd name")
+            << "[dynamic]\n" +
+                   item(1, iniVariant(header("QHash<QString,QByteArray>", 0xffffffff) + entry("a/b", "1") +
+                                      u32(3) + "abc")) +
+                   "items\\size=1\n"
+            << QStringList{"0 0 {a/b=1}"} << QStringList{}
+            << QStringList{
+                   "format 2 of 4294967295: the name has an odd length of 3 bytes; kept the format read"};
+        QTest::newRow("huge type name length")
+            << "[dynamic]\n" + item(1, iniVariant(u32(127) + u32(0xffffff00) + "QHash")) + "items\\size=1\n"
+            << QStringList{"0 0 {}"} << QStringList{}
+            << QStringList{"^QVariant::load: unknown user type with name \\.$",
+                           "item 1: unreadable content, the type name declares 4294967040 bytes, more than "
+                           "the 6 left"};
+        QTest::newRow("former name, damaged")
+            << "[dynamic]\n" +
+                   item(1, iniVariant(header("ClipboardContent", 2) + entry("text/plain", "old") + u32(9) +
+                                      "123456789")) +
+                   "items\\size=1\n"
+            << QStringList{"0 0 {text/plain=old}"} << QStringList{}
+            << QStringList{"format 2 of 2: the name has an odd length of 9 bytes; kept the format read"};
+
+        // Unknown content types stay; a mode QClipboard::Mode cannot hold goes back to the clipboard.
+        QTest::newRow("mode and type")
+            << "[dynamic]\n" + item(1, a, "7", "9") + item(2, b, "x", "4294967295") + item(3, c, "2", "y") +
+                   "items\\4\\content=" + a + "\nitems\\size=4\n"
+            << QStringList{"0 9 {text/plain=a}", "0 4294967295 {text/plain=b}", "2 0 {text/plain=c}",
+                           "0 0 {text/plain=a}"}
+            << QStringList{}
+            << QStringList{"item 1: the clipboard mode 7 is unknown; using the clipboard",
+                           "item 2: the clipboard mode \"x\" is not a number; using the clipboard",
+                           "item 3: the content type \"y\" is not a number; using plain text",
+                           "item 4: no clipboard mode is stored", "item 4: no content type is stored"};
+
+        QTest::newRow("sticky texts")
+            << QByteArray("[sticky]\nitems\\1\\text=one\nitems\\2\\text=\nitems\\3\\text=Hello, world\n"
+                          "items\\4\\text=\"quoted, "
+                          "kept\"\nitems\\5\\text=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x4Xyz\\0)\n"
+                          "items\\6\\other=1\nitems\\size=6\n")
+            << QStringList{} << QStringList{"one", "Hello, world", "quoted, kept"}
+            << QStringList{"sticky item 3: the text holds commas without quotes",
+                           "^QVariant::load: unknown user type with name Xyz",
+                           "sticky item 5: the stored text cannot be read; dropped"};
+    }
+
+    void loadsWhatIsSound()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QStringList, history);
+        QFETCH(QStringList, sticky);
+        QFETCH(QStringList, warnings);
+
+        // A file of its own per case: QSettings keeps parsed files by name.
+        const QString file =
+            dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".ini"));
+        {
+            QFile out(file);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(ini);
+        }
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+        for (const QString &warning : warnings)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
+
+        QSettings settings(file, QSettings::IniFormat);
+        QCOMPARE(describe(Morv::HistoryStore::loadHistory(settings)), history);
+        QCOMPARE(describe(Morv::HistoryStore::loadSticky(settings)), sticky);
+        // Reading leaves the settings where it found them.
+        QCOMPARE(settings.group(), QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDamagedHistory)
+#include "tst_damagedhistory.moc"

@@ -1,0 +1,280 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ja_JP">
+<context>
+    <name>Morv::Model</name>
+    <message>
+        <source>Welcome to the morv-clip clipboard history applet</source>
+        <translation>morv-clip クリップボード履歴アプレットへようこそ</translation>
+    </message>
+</context>
+<context>
+    <name>Morv::PreferencesDialog</name>
+    <message>
+        <source>morv-clip Preferences</source>
+        <translation>morv-clip の設定</translation>
+    </message>
+    <message>
+        <source>Preferences</source>
+        <translation>設定</translation>
+    </message>
+    <message>
+        <source>Clipboard entries count:</source>
+        <translation>履歴の件数:</translation>
+    </message>
+    <message>
+        <source>The maximum count of dynamic items in the menu</source>
+        <translation>メニューに表示する履歴の最大件数</translation>
+    </message>
+    <message>
+        <source> entries</source>
+        <translation> 件</translation>
+    </message>
+    <message>
+        <source>Maximum display size:</source>
+        <translation>最大表示文字数:</translation>
+    </message>
+    <message>
+        <source>How long is the preview text in the menu</source>
+        <translation>メニューに表示するプレビューテキストの長さ</translation>
+    </message>
+    <message>
+        <source> characters</source>
+        <translation> 文字</translation>
+    </message>
+    <message>
+        <source>Useful for bigger text blocks copied for example from dummy terminals (minicom, etc.)</source>
+        <translation>シンプルな端末 (minicom など) からコピーした大きなテキストブロックに便利です</translation>
+    </message>
+    <message>
+        <source>Trim whitespaces for every line</source>
+        <translation>各行の前後の空白を削除する</translation>
+    </message>
+    <message>
+        <source>Keyboard shortcut:</source>
+        <translation>キーボードショートカット:</translation>
+    </message>
+    <message>
+        <source>Change global keyboard shortcut to invoke the menu on screen</source>
+        <translation>画面にメニューを表示するグローバルキーボードショートカットを変更します</translation>
+    </message>
+    <message>
+        <source>Tray icon image:</source>
+        <translation>システムトレイのアイコン:</translation>
+    </message>
+    <message>
+        <source>Use clipboard extensions (Selection/FindBuffer) when it&apos;s supported</source>
+        <translation>サポートされている場合はクリップボードの拡張機能 (選択範囲、検索バッファ) を使用します</translation>
+    </message>
+    <message>
+        <source>Use platform specific extensions (advanced)</source>
+        <translation>プラットフォーム固有の拡張機能を使用する (上級者向け)</translation>
+    </message>
+    <message>
+        <source>No synchronization of clipboard &amp; PSE</source>
+        <translation>クリップボードと PSE を同期しない</translation>
+    </message>
+    <message>
+        <source>Synchronize clipboard &amp; PSE when item selected</source>
+        <translation>アイテムを選んだときにクリップボードと PSE を同期する</translation>
+    </message>
+    <message>
+        <source>Synchronize clipboard &amp; PSE instantly</source>
+        <translation>クリップボードと PSE を即座に同期する</translation>
+    </message>
+    <message>
+        <source>Clear items on exit</source>
+        <translation>終了時にアイテムを消去する</translation>
+    </message>
+    <message>
+        <source>Synchronize history to storage instantly</source>
+        <translation>履歴をすぐに保存する</translation>
+    </message>
+    <message>
+        <source>Confirm clear history</source>
+        <translation>履歴を消去する前に確認する</translation>
+    </message>
+    <message>
+        <source>Sticky Items</source>
+        <translation>固定アイテム</translation>
+    </message>
+    <message>
+        <source>Sticky items are unchanged, always on top snippets in the menu</source>
+        <translation>固定アイテムは変更されない定型文で、常にメニューの上部に表示されます</translation>
+    </message>
+    <message>
+        <source>Add new item to the end of the list</source>
+        <translation>リストの末尾に新しいアイテムを追加します</translation>
+    </message>
+    <message>
+        <source>&amp;Add</source>
+        <translation>追加(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Remove current item</source>
+        <translation>選択したアイテムを削除します</translation>
+    </message>
+    <message>
+        <source>&amp;Remove</source>
+        <translation>削除(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Move item up</source>
+        <translation>アイテムを上に移動します</translation>
+    </message>
+    <message>
+        <source>&amp;Up</source>
+        <translation>上へ(&amp;U)</translation>
+    </message>
+    <message>
+        <source>Move item down</source>
+        <translation>アイテムを下に移動します</translation>
+    </message>
+    <message>
+        <source>&amp;Down</source>
+        <translation>下へ(&amp;D)</translation>
+    </message>
+    <message>
+        <source>On Wayland, apps can&apos;t handle global shortcuts.
+ Set the shortcut in your compositor to call D-Bus instead,
+ e.g.: &apos;qdbus6 org.morv.morv-clip /org/morv/clip show&apos;</source>
+        <translation>Wayland ではアプリケーションがグローバルショートカットを扱えません。
+ 代わりにコンポジタでショートカットを設定し、D-Bus を呼び出してください。
+ 例: &apos;qdbus6 org.morv.morv-clip /org/morv/clip show&apos;</translation>
+    </message>
+    <message>
+        <source>Icon selection</source>
+        <translation>アイコンの選択</translation>
+    </message>
+    <message>
+        <source>Load icon from file...</source>
+        <translation>ファイルからアイコンを読み込む...</translation>
+    </message>
+    <message>
+        <source>Use default icon</source>
+        <translation>既定のアイコンを使用</translation>
+    </message>
+    <message>
+        <source>Select icon file</source>
+        <translation>アイコンファイルを選択</translation>
+    </message>
+    <message>
+        <source>Images (*.bmp *.jpg *.jpeg *.png *.svg *.tga)</source>
+        <translation>画像 (*.bmp *.jpg *.jpeg *.png *.svg *.tga)</translation>
+    </message>
+    <message>
+        <source>Select icon</source>
+        <translation>アイコンを選択</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>Look in:</source>
+        <translation>探す場所:</translation>
+    </message>
+    <message>
+        <source>Icon name:</source>
+        <translation>アイコン名:</translation>
+    </message>
+    <message>
+        <source>Icon type:</source>
+        <translation>アイコンの種類:</translation>
+    </message>
+    <message>
+        <source>Add New Sticky Item</source>
+        <translation>新しい固定アイテムを追加</translation>
+    </message>
+</context>
+<context>
+    <name>Morv::Systray</name>
+    <message>
+        <source>C&amp;lear clipboard history</source>
+        <translation>クリップボードの履歴を消去(&amp;L)</translation>
+    </message>
+    <message>
+        <source>&amp;Configure...</source>
+        <translation>設定(&amp;C)...</translation>
+    </message>
+    <message>
+        <source>&amp;About ...</source>
+        <translation>morv-clip について(&amp;A)...</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>終了(&amp;Q)</translation>
+    </message>
+    <message>
+        <source>morv-clip - a clipboard history applet</source>
+        <translation>morv-clip - クリップボード履歴アプレット</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>確認</translation>
+    </message>
+    <message>
+        <source>Are you sure that you want to clear your clipboard history?</source>
+        <translation>クリップボードの履歴を消去してもよろしいですか?</translation>
+    </message>
+    <message>
+        <source>About morv-clip</source>
+        <translation>morv-clip について</translation>
+    </message>
+    <message>
+        <source>Lightweight, clipboard history applet.&lt;p&gt;Credits:&lt;ul&gt;&lt;li&gt;2026 The Morv desktop developers&lt;/li&gt;&lt;/ul&gt;&lt;a href=&quot;https://morv.org/morv-clip&quot;&gt;https://morv.org/morv-clip&lt;/a&gt;&lt;p&gt;Support for global keyboard shortcut: %1</source>
+        <translation>軽量なクリップボード履歴アプレットです。&lt;p&gt;クレジット:&lt;ul&gt;&lt;li&gt;2026 Morv デスクトップの開発者&lt;/li&gt;&lt;/ul&gt;&lt;a href=&quot;https://morv.org/morv-clip&quot;&gt;https://morv.org/morv-clip&lt;/a&gt;&lt;p&gt;グローバルキーボードショートカットのサポート: %1</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>はい</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation>いいえ</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Clipboard</source>
+        <translation>クリップボード</translation>
+    </message>
+    <message>
+        <source>Selection</source>
+        <translation>選択範囲</translation>
+    </message>
+    <message>
+        <source>Find Buffer</source>
+        <translation>検索バッファ</translation>
+    </message>
+    <message>
+        <source>Plain Text</source>
+        <translation>プレーンテキスト</translation>
+    </message>
+    <message>
+        <source>Rich Text</source>
+        <translation>リッチテキスト</translation>
+    </message>
+    <message>
+        <source>Binary Content</source>
+        <translation>バイナリデータ</translation>
+    </message>
+    <message>
+        <source>URL</source>
+        <translation>URL</translation>
+    </message>
+    <message>
+        <source>Sticky Item (Plain Text)</source>
+        <translation>固定アイテム (プレーンテキスト)</translation>
+    </message>
+    <message>
+        <source>Binary: %1</source>
+        <translation>バイナリ: %1</translation>
+    </message>
+    <message>
+        <source>Url: %1</source>
+        <translation>URL: %1</translation>
+    </message>
+</context>
+</TS>

@@ -336,22 +336,30 @@ int main(int argc, char *argv[])
             handle(event);
             std::free(event);
         }
+        // Flushing may read events into xcb's queue, where poll() does not see them: the queue is
+        // drained after every flush, and what handling or answering wrote is flushed again.
+        xcb_flush(connection);
+        bool handled = false;
         while (xcb_generic_event_t *event = xcb_poll_for_event(connection)) {
             handle(event);
             std::free(event);
+            handled = true;
         }
+        if (xcb_connection_has_error(connection))
+            return 0;
         const Clock::time_point now = Clock::now();
+        bool answered = false;
         for (qsizetype i = 0; i < pending.size();) {
             if (pending.at(i).due <= now) {
                 answerRequest(pending.at(i).request);
                 pending.removeAt(i);
+                answered = true;
             } else {
                 ++i;
             }
         }
-        xcb_flush(connection);
-        if (xcb_connection_has_error(connection))
-            return 0;
+        if (handled || answered || !deferred.isEmpty())
+            continue;
 
         int wait = -1;
         for (const Pending &request : std::as_const(pending)) {

@@ -158,7 +158,15 @@ void takeSelections()
     const xcb_timestamp_t time = serverTime();
     for (xcb_atom_t selection : selections)
         xcb_set_selection_owner(connection, window, selection, time);
-    xcb_flush(connection);
+    // Confirmed by a round trip, as owners should: "owner 0x..." must not be said before the
+    // server has handled the request, or a test asking on its own connection may see the old owner.
+    for (xcb_atom_t selection : selections) {
+        xcb_get_selection_owner_reply_t *reply = xcb_get_selection_owner_reply(
+            connection, xcb_get_selection_owner(connection, selection), nullptr);
+        if (!reply || reply->owner != window)
+            std::fprintf(stderr, "selection-owner: the server did not give the selection\n");
+        std::free(reply);
+    }
 }
 
 void notify(const xcb_selection_request_event_t &request, xcb_atom_t property)

@@ -48,7 +48,8 @@ public:
         QDeadlineTimer deadline(10000);
         while (!deadline.hasExpired()) {
             collect();
-            if (output.contains("owner 0x") || output.contains("ready\n"))
+            const qsizetype owner = output.indexOf("owner 0x");
+            if ((owner >= 0 && output.indexOf('\n', owner) >= 0) || output.contains("ready\n"))
                 return true;
             // Without the event loop: a test may need Qt to have seen nothing meanwhile.
             waitForReadyRead(50);

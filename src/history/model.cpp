@@ -8,6 +8,8 @@
 
 #include <QMimeData>
 
+#include <algorithm>
+
 namespace Morv {
 
 namespace {
@@ -22,12 +24,11 @@ bool alreadyOffered(const Item &item, QClipboard::Mode mode)
     if (!mime || Item::isSecret(mime))
         return false;
     const QStringList formats = mime->formats();
-    const ClipboardContent &content = item.content();
-    for (auto it = content.keyBegin(); it != content.keyEnd(); ++it) {
-        if (!formats.contains(*it))
+    for (const QString &format : item.formats()) {
+        if (!formats.contains(format))
             return false;
     }
-    return Item(mode).content() == content;
+    return Item(mode).hasSameContent(item);
 }
 
 } // namespace
@@ -40,6 +41,8 @@ Model::Model(QObject *parent)
     Preferences *preferences = Preferences::instance();
     sticky = preferences->loadSticky();
     dynamic = preferences->loadHistory();
+    // Leftovers of a crash; in the background, once the loaded history holds on to its files.
+    preferences->removeUnusedContentFiles();
 
     if (sticky.isEmpty() && dynamic.isEmpty()) {
         clipboard_changed(QClipboard::Clipboard);
@@ -217,6 +220,8 @@ void Model::indexTriggered(const QModelIndex &index)
 void Model::clearHistory()
 {
     const int first = int(sticky.size());
+    const bool hadContentFiles = std::any_of(
+        dynamic.cbegin(), dynamic.cend(), [](const Item &item) { return !item.largeContents().isEmpty(); });
     if (!dynamic.isEmpty()) {
         beginRemoveRows(QModelIndex(), first, first + int(dynamic.size()) - 1);
         dynamic.clear();
@@ -229,6 +234,12 @@ void Model::clearHistory()
     dynamic.append(Item(QClipboard::Clipboard, PlainText, welcome));
     endInsertRows();
     currentIndex = index(first);
+
+    // A user who clears the history expects the copies gone from the disk: the settings file must
+    // stop naming their content files before these can go, whether the history is synchronised or
+    // not.
+    if (hadContentFiles)
+        Preferences::instance()->saveHistoryInBackground(dynamic);
 }
 
 void Model::reloadSticky()

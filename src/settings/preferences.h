@@ -48,6 +48,9 @@ public:
     void saveHistoryInBackground(const QList<Item> &items);
     // Waits until background saves are written, and reports their outcome.
     void waitForBackgroundSave();
+    // Deletes, in the background, the content files of large formats that neither the stored
+    // history nor the program refers to: what a crash left behind. At start-up.
+    void removeUnusedContentFiles();
     QList<Item> loadSticky();
     void saveSticky(const QList<Item> &items);
 
@@ -75,7 +78,7 @@ private:
 
     // Writes the pending changes; false when the file could not be written.
     bool writeSettings();
-    void reportWrite(bool ok);
+    void reportWrite(bool ok, const QString &error = QString());
 
     HistorySaver *saver;
     bool syncSucceeded = true;

@@ -129,7 +129,7 @@ private Q_SLOTS:
         QVERIFY(copy(png, QStringLiteral("image/png")));
         QVERIFY(waitUntil([&] {
             const QList<Morv::Item> stored = storedHistory();
-            return !stored.isEmpty() && stored.first().content().value(QStringLiteral("image/png")) == png;
+            return !stored.isEmpty() && stored.first().data(QStringLiteral("image/png")) == png;
         }));
         QVERIFY(copyAndWait("text after the image"));
         QCOMPARE(paste(), QByteArray("text after the image"));
@@ -141,7 +141,7 @@ private Q_SLOTS:
         QVERIFY(paste(QStringLiteral("TARGETS")).contains("image/png"));
         QVERIFY(waitUntil([&] {
             const QList<Morv::Item> stored = storedHistory();
-            return !stored.isEmpty() && stored.first().content().value(QStringLiteral("image/png")) == png;
+            return !stored.isEmpty() && stored.first().data(QStringLiteral("image/png")) == png;
         }));
         QCOMPARE(storedHistory().size(), 3);
     }

@@ -47,16 +47,20 @@ public:
     QByteArray bytes(QString *problem = nullptr) const;
 
     // Whether both hold the same bytes. Reads the content file (in place, without hashing) only
-    // when one side is known by its hash alone and the other by its bytes alone, and sizes agree.
+    // when one side is known by its hash alone and the other by its bytes alone, and their sizes
+    // and a few bytes from their middles agree.
     bool operator==(const LargeContent &other) const;
     bool operator!=(const LargeContent &other) const { return !(*this == other); }
 
     // Hashes the bytes (once), writes the content file unless it is written, and then lets go of
     // the bytes in memory. For the saving thread; false, with the reason, when the file could not
-    // be written (the bytes are kept then).
+    // be written (the bytes are kept then). The file's name reaches the disk with the next
+    // ContentFileStore::syncFolder().
     bool store(QString *error) const;
 
 private:
+    QByteArray sample() const;
+
     struct State;
     std::shared_ptr<State> d;
 };

@@ -77,14 +77,12 @@ bool writeAll(int fd, const char *data, qint64 size)
     return true;
 }
 
-bool syncFolder(const QByteArray &path)
+constexpr int sampleWindows = 3;
+constexpr qint64 sampleWindow = 32;
+
+qint64 sampleOffset(qint64 size, int window)
 {
-    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
+    return std::min(size * (window + 1) / (sampleWindows + 1), std::max<qint64>(0, size - sampleWindow));
 }
 
 // ".<hash>.XXXXXX": what write() names a file until it is complete.
@@ -155,12 +153,18 @@ bool ContentFileStore::write(const QByteArray &sha256, const QByteArray &bytes, 
         ::unlink(temporary.constData());
         return false;
     }
-    // The rename itself reaches the disk before the settings file may refer to the file.
-    if (!syncFolder(folderPath)) {
-        *error = systemError("cannot flush the folder to the disk");
-        return false;
-    }
     return true;
+}
+
+bool ContentFileStore::syncFolder(QString *error)
+{
+    const int fd = ::open(QFile::encodeName(folder()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool ok = fd >= 0 && ::fsync(fd) == 0;
+    if (!ok)
+        *error = systemError("cannot flush the folder to the disk");
+    if (fd >= 0)
+        ::close(fd);
+    return ok;
 }
 
 bool ContentFileStore::check(const QByteArray &sha256, qint64 size, QString *problem)
@@ -214,6 +218,33 @@ bool ContentFileStore::holds(const QByteArray &sha256, const QByteArray &bytes)
     const bool same = std::memcmp(mapped, bytes.constData(), size_t(bytes.size())) == 0;
     file.unmap(const_cast<uchar *>(mapped));
     return same;
+}
+
+QByteArray ContentFileStore::sample(const QByteArray &bytes)
+{
+    QByteArray windows;
+    for (int window = 0; window < sampleWindows; ++window)
+        windows += bytes.mid(sampleOffset(bytes.size(), window), sampleWindow);
+    return windows;
+}
+
+QByteArray ContentFileStore::sample(const QByteArray &sha256, qint64 size)
+{
+    const int fd = ::open(QFile::encodeName(filePath(sha256)).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return QByteArray();
+    QByteArray windows;
+    for (int window = 0; window < sampleWindows; ++window) {
+        const qint64 offset = sampleOffset(size, window);
+        QByteArray part(std::min(sampleWindow, size - offset), Qt::Uninitialized);
+        if (::pread(fd, part.data(), size_t(part.size()), offset) != part.size()) {
+            windows = QByteArray();
+            break;
+        }
+        windows += part;
+    }
+    ::close(fd);
+    return windows;
 }
 
 void ContentFileStore::retain(const QByteArray &sha256)

@@ -35,7 +35,10 @@ public:
 
     // Writes the bytes into the file of their hash (see above), unless a file of that size exists
     // already. False, with the reason, when it could not be written; nothing is left behind then.
+    // The new name reaches the disk with the next syncFolder().
     static bool write(const QByteArray &sha256, const QByteArray &bytes, QString *error);
+    // Flushes the folder, and so the names of the files written, to the disk.
+    static bool syncFolder(QString *error);
 
     // Whether the file of the hash is there with the given size; the problem otherwise. Looks at
     // the file's size only; its bytes are checked when they are read.
@@ -47,6 +50,12 @@ public:
 
     // Whether the file of the hash holds exactly these bytes (compared in place, without a copy).
     static bool holds(const QByteArray &sha256, const QByteArray &bytes);
+
+    // A few bytes from the middle of the content, where two pictures of the same size differ
+    // (their headers and ends do not): compared before whole contents are. Null when the file
+    // cannot be read.
+    static QByteArray sample(const QByteArray &bytes);
+    static QByteArray sample(const QByteArray &sha256, qint64 size);
 
     // Counts a use of the file of the hash by this process; release() ends it.
     static void retain(const QByteArray &sha256);

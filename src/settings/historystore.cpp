@@ -446,17 +446,27 @@ QList<Item> HistoryStore::loadHistory(QSettings &settings)
 
 bool HistoryStore::storeContents(const QList<Item> &items, QString *error)
 {
+    bool written = false;
+    QString why;
     for (const Item &item : items) {
         const LargeContents &large = item.largeContents();
         for (auto it = large.cbegin(); it != large.cend(); ++it) {
-            QString why;
+            if (it->isStored())
+                continue;
             if (!it->store(&why)) {
                 if (error)
                     *error = QStringLiteral("the content of \"%1\" cannot be stored in %2: %3")
                                  .arg(it.key(), ContentFileStore::folder(), why);
                 return false;
             }
+            written = true;
         }
+    }
+    // The new names once for all of them, before anything may name the files.
+    if (written && !ContentFileStore::syncFolder(&why)) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(ContentFileStore::folder(), why);
+        return false;
     }
     return true;
 }

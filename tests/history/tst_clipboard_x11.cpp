@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 
 #include "clipboardwrap.h"
+#include "contentfilestore.h"
 #include "item.h"
 #include "model.h"
 #include "modelsignalrecorder.h"
@@ -15,6 +16,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -273,6 +275,33 @@ private Q_SLOTS:
         // Our own write is not captured again.
         QCOMPARE(model->rowCount(), 3);
         QCOMPARE(recorder->take(), QStringList());
+    }
+
+    void aChosenPictureIsReadWhenPasted()
+    {
+        QFile file(pngFile);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray png = file.readAll();
+        QVERIFY(png.size() > 4096);
+        QProcess *owner = xclip(png, QStringLiteral("image/png"));
+        QTRY_COMPARE(model->rowCount(), 2);
+        Preferences::instance()->waitForBackgroundSave();
+        end(owner);
+        xclip("something else");
+        QTRY_COMPARE(rows().first(), QStringLiteral("something else"));
+
+        // Chosen: the picture is on the clipboard, and its file has not been read. When it has
+        // gone before anybody pastes, a paste gets nothing, and after one warning the clipboard
+        // no longer offers the format.
+        choose(1);
+        const QString stored = Morv::ContentFileStore::filePath(
+            QCryptographicHash::hash(png, QCryptographicHash::Sha256).toHex());
+        QVERIFY(QFile::rename(stored, stored + QStringLiteral(".away")));
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("^The stored \"image/png\" .* its content file is missing"));
+        QCOMPARE(readBack(QStringLiteral("image/png")), QByteArray());
+        QVERIFY(!readBack(QStringLiteral("TARGETS")).contains("image/png"));
+        QVERIFY(QFile::rename(stored + QStringLiteral(".away"), stored));
     }
 
     void severalFormatsAtOnce()

@@ -8,10 +8,11 @@
 //   in 12 encodings, how long a PNG copy takes to reach the disk, the disk the history takes, and,
 //   in a process of its own, the start of the history model on the stored images.
 //
-//   bench-history [--images] [--runs N]
+//   bench-history [--images] [--runs N] [--keep FOLDER]
 //
 // Runs on Qt's offscreen platform with an in-process clipboard and temporary settings and data
-// folders.
+// folders; with --keep, in FOLDER/config and FOLDER/data, which stay (to start the real program on
+// the stored history: XDG_CONFIG_HOME=FOLDER/config XDG_DATA_HOME=FOLDER/data morv-clip).
 
 #include "contentfilestore.h"
 #include "historystore.h"
@@ -98,7 +99,7 @@ QByteArray noisePng(quint32 pattern, int width, int height)
 // different bytes (none is stored twice).
 QMimeData *imageOffer(quint32 pattern)
 {
-    const QByteArray png = noisePng(pattern, 512, 512);
+    const QByteArray png = noisePng(pattern, 592, 592);
     return FakeSystemClipboard::mimeData(
         {{QStringLiteral("image/png"), png},
          {QStringLiteral("application/x-qt-image"), noise(pattern, png.size())},
@@ -362,7 +363,12 @@ int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     const bool child = argc == 4 && qstrcmp(argv[1], "--start-up") == 0;
-    QTemporaryDir folder;
+    QTemporaryDir temporary;
+    QDir folder(temporary.path());
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (qstrcmp(argv[i], "--keep") == 0)
+            folder.setPath(QFile::decodeName(argv[i + 1]));
+    }
     // The content files go below the temporary folder too.
     qputenv("XDG_DATA_HOME",
             child ? QByteArray(argv[3]) : QFile::encodeName(folder.filePath(QStringLiteral("data"))));
@@ -372,6 +378,7 @@ int main(int argc, char *argv[])
     const QString settingsFolder =
         child ? QString::fromLocal8Bit(argv[2]) : folder.filePath(QStringLiteral("config"));
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder);
+    // As the program finds its file: morv/morv-clip.ini below the folder.
     if (child)
         return startUp();
 

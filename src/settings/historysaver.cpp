@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,6 +28,9 @@ namespace {
 // QSettings waits as long as it takes for the lock; a writer that gives up reports the failure and
 // keeps the history for the next save instead of hanging the program at exit.
 constexpr int lockTimeoutMs = 10000;
+
+// Below the GUI thread's, so that it comes first when both want a processor.
+constexpr int backgroundNice = 10;
 
 QString systemError(const char *what)
 {
@@ -147,6 +151,12 @@ void HistorySaver::removeUnusedNow()
 
 void HistorySaver::run()
 {
+#ifdef __linux__
+    // Linux lets a thread that wakes up take the processor from the one that woke it; on a busy
+    // machine the GUI thread would then wait for the hashing of a picture it has just handed over.
+    // Nice values are per thread there.
+    ::setpriority(PRIO_PROCESS, ::gettid(), backgroundNice);
+#endif
     std::unique_lock<std::mutex> lock(mutex);
     for (;;) {
         // saveNow() and removeUnusedNow() run on their callers' threads; never beside them.

@@ -420,13 +420,16 @@ QList<Item> HistoryStore::loadHistory(QSettings &settings)
     for (const QString &element : elements) {
         settings.beginGroup(element);
         if (!settings.contains(modeKey) && !settings.contains(contentTypeKey) &&
-            !settings.contains(contentKey)) {
+            !settings.contains(contentKey) && !settings.contains(contentFilesKey)) {
             log.warn(element, QStringLiteral("nothing of the item is stored; restored as an empty item"));
             items.append(Item(QClipboard::Clipboard, PlainText, ClipboardContent()));
         } else {
             const QClipboard::Mode mode = readMode(settings, element, log);
             const ContentType type = readContentType(settings, element, log);
-            ClipboardContent content = contentReader.read(element);
+            // An item of large formats alone may have lost its (empty) "content" to a hand edit.
+            ClipboardContent content;
+            if (settings.contains(contentKey) || !settings.contains(contentFilesKey))
+                content = contentReader.read(element);
             if (!settings.contains(contentFilesKey)) {
                 items.append(Item(mode, type, content));
             } else {

@@ -140,7 +140,7 @@ void Preferences::saveHistory(const QList<Item> &items)
     // Pending changes go first: the history written after them is the last word on it, whatever
     // they held. QSettings' idea of the history may then be older than the file; it reads the
     // file again before its next write, and loadHistory() before reading.
-    const bool settingsWritten = changed || !syncSucceeded ? writeSettings() : true;
+    const bool settingsWritten = writeSettings();
     QString error;
     const bool historyWritten = saver->saveNow(items, clearItemsOnExit(), &error);
     reportWrite(settingsWritten && historyWritten, error);
@@ -172,25 +172,6 @@ QList<Item> Preferences::loadSticky()
 void Preferences::saveSticky(const QList<Item> &items)
 {
     HistoryStore::saveSticky(*this, items);
-    changed = true;
-}
-
-void Preferences::setValue(const QString &key, const QVariant &value)
-{
-    QSettings::setValue(key, value);
-    changed = true;
-}
-
-void Preferences::remove(const QString &key)
-{
-    QSettings::remove(key);
-    changed = true;
-}
-
-void Preferences::clear()
-{
-    QSettings::clear();
-    changed = true;
 }
 
 void Preferences::sync()
@@ -218,7 +199,6 @@ bool Preferences::writeSettings()
         ok = writer.status() != QSettings::AccessError;
     }
     QSettings::sync();
-    changed = !ok;
     return ok;
 }
 

@@ -54,14 +54,6 @@ public:
     QList<Item> loadSticky();
     void saveSticky(const QList<Item> &items);
 
-    // Change the settings like QSettings' own, and note that there is something to write: a save
-    // of the history writes the other settings too only when they have changed (QSettings must
-    // read a file that has changed again before it writes, which takes seconds when the history
-    // holds large images).
-    void setValue(const QString &key, const QVariant &value);
-    void remove(const QString &key);
-    void clear();
-
     // Writes pending changes to disk, and a history whose background write failed. Hides
     // QSettings::sync() so that every write goes through the same path: the file is created
     // private to the user, and a failed write is reported once.
@@ -82,7 +74,6 @@ private:
 
     HistorySaver *saver;
     bool syncSucceeded = true;
-    bool changed = false;
 };
 
 } // namespace Morv

@@ -249,6 +249,11 @@ private Q_SLOTS:
             << QStringList{"0 0 {text/plain=t}"}
             << QStringList{"item 1: \"image/png\": its content file is missing",
                            "item 1: no format is left; dropped"};
+        QTest::newRow("large formats alone")
+            << "[dynamic]\n" + files(1, "image/png " + a + " 5000") + "items\\size=1\n"
+            << QStringList{"0 0 {image/png=" + shownA + "}"}
+            << QStringList{"item 1: no clipboard mode is stored; using the clipboard",
+                           "item 1: no content type is stored; using plain text"};
         QTest::newRow("not a list")
             << one(text, "@Invalid()") << QStringList{"0 2 {text/plain=t}"}
             << QStringList{"item 1: the list of content files cannot be read; its formats are dropped"};

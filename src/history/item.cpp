@@ -2,13 +2,13 @@
 
 #include "item.h"
 
+#include "clipboardformats.h"
 #include "clipboardwrap.h"
 #include "contentfilestore.h"
 #include "itemmimedata.h"
 #include "preferences.h"
 
 #include <QMimeData>
-#include <QRegularExpression>
 #include <QUrl>
 
 namespace Morv {
@@ -49,13 +49,9 @@ Item::Item(QClipboard::Mode mode)
         return;
     }
 
-    // image/x-bmp, image/x-MS-bmp and the like are the same bitmap again.
-    static const QRegularExpression bmpAlias(QStringLiteral("^image/.+-bmp$"));
-    const bool hasBmp = formats.contains(QStringLiteral("image/bmp"));
+    const bool bitmapOffered = formats.contains(ClipboardFormats::bitmap);
     for (const QString &format : formats) {
-        if (!format.contains(QLatin1Char('/')))
-            continue; // platform target names such as TARGETS or TIMESTAMP
-        if (hasBmp && bmpAlias.match(format).hasMatch())
+        if (!ClipboardFormats::isKept(format, bitmapOffered))
             continue;
         const QByteArray bytes = mime->data(format);
         // Implicitly shared with the offer: a large format costs no copy, and its hash is left
@@ -197,7 +193,7 @@ QClipboard::Mode Item::oppositeMode(QClipboard::Mode mode)
 bool Item::isSecret(const QMimeData *mime)
 {
     // Asking for the format list first spares a round trip to the owner for ordinary offers.
-    static const QString hint = QStringLiteral("x-kde-passwordManagerHint");
+    const QString &hint = ClipboardFormats::passwordManagerHint;
     return mime && mime->hasFormat(hint) && mime->data(hint) == "secret";
 }
 

@@ -21,17 +21,19 @@ namespace Morv {
 
 namespace {
 
+// Never destroyed, like the registry: content may be let go during the destruction of other
+// static objects (the clipboard backend's last offer is one).
 std::mutex &registryMutex()
 {
-    static std::mutex mutex;
-    return mutex;
+    static auto *mutex = new std::mutex;
+    return *mutex;
 }
 
 // Uses of each content file by this process; guarded by registryMutex().
 QHash<QByteArray, int> &uses()
 {
-    static QHash<QByteArray, int> counts;
-    return counts;
+    static auto *counts = new QHash<QByteArray, int>;
+    return *counts;
 }
 
 QString systemError(const char *what)

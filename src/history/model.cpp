@@ -3,6 +3,7 @@
 #include "model.h"
 
 #include "clipboardwrap.h"
+#include "itemmimedata.h"
 #include "itempresentation.h"
 #include "preferences.h"
 
@@ -58,6 +59,15 @@ Model::Model(QObject *parent)
 Model::~Model()
 {
     Preferences *preferences = Preferences::instance();
+    if (preferences->clearItemsOnExit()) {
+        // Our own offer would keep its content files on the disk while the clipboard holds it,
+        // which under X11 is until the very end of the process: nothing of the history stays.
+        ClipboardWrap *clipboard = ClipboardWrap::instance();
+        for (const QClipboard::Mode mode : {QClipboard::Clipboard, QClipboard::Selection}) {
+            if (qobject_cast<const ItemMimeData *>(clipboard->mimeData(mode)))
+                clipboard->setMimeData(nullptr, mode);
+        }
+    }
     preferences->saveHistory(dynamic);
     preferences->saveSticky(sticky);
 }

@@ -208,6 +208,11 @@ private Q_SLOTS:
         QVERIFY(copy("one more"));
         QVERIFY(waitUntil([] { return storedHistory().isEmpty(); }));
         QVERIFY(QFile::exists(file));
+        // Even while the picture is our offer on the clipboard at the end.
+        QVERIFY(openMenu());
+        QVERIFY(pressKeys(QStringLiteral("Down Down Return")));
+        QVERIFY(waitUntil([] { return !menuVisible(); }));
+        QVERIFY(waitUntil([&] { return sha256(paste(QStringLiteral("image/png"))) == sha256(png); }));
         QCOMPARE(applet->stop(), 0);
         QCOMPARE(QDir(contentFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
         QCOMPARE(storedHistory().size(), 0);

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 
-// Feeds settings files to the loader of the stored history and sticky items. Besides crashes,
-// hangs and huge allocations (libFuzzer's -timeout and -malloc_limit_mb), it checks two things on
-// every input:
+// Feeds settings files to the loader of the stored history and sticky items. The content files
+// the corpus names (see contentFileBytes) exist in a data folder of the fuzzer's own. Besides
+// crashes, hangs and huge allocations (libFuzzer's -timeout and -malloc_limit_mb), it checks two
+// things on every input:
 // - whatever the loader recovered stores and loads back unchanged;
 // - the raw INI values the loader falls back on for damaged contents are the ones QSettings reads
 //   (compared on plain string values, where QSettings shows its unescaped text).
 
+#include "contentfilestore.h"
 #include "historystore.h"
 #include "item.h"
 #include "rawvaluecheck.h"
@@ -45,12 +47,31 @@ QString nextFileName()
     return directory->filePath(QStringLiteral("%1.ini").arg(++count));
 }
 
+// The bytes of the content files that the corpus lists.
+const QList<QByteArray> contentFileBytes{QByteArray(5000, 'a'), QByteArray(6000, 'b'),
+                                         QByteArray("small file content")};
+
+bool sameLargeContents(const Morv::Item &a, const Morv::Item &b)
+{
+    const Morv::LargeContents &large = a.largeContents();
+    if (large.keys() != b.largeContents().keys())
+        return false;
+    for (auto it = large.cbegin(); it != large.cend(); ++it) {
+        const Morv::LargeContent other = b.largeContents().value(it.key());
+        if (other.size() != it->size() || other.sha256() != it->sha256())
+            return false;
+    }
+    return true;
+}
+
 void checkStoredAgain(const QList<Morv::Item> &history)
 {
     const QString file = nextFileName();
     {
         QSettings out(file, QSettings::IniFormat);
-        Morv::HistoryStore::saveHistory(out, history, false);
+        QString error;
+        if (!Morv::HistoryStore::saveHistory(out, history, false, &error))
+            fail("the history cannot be stored", error);
     }
     QSettings in(file, QSettings::IniFormat);
     const QList<Morv::Item> again = Morv::HistoryStore::loadHistory(in);
@@ -59,7 +80,8 @@ void checkStoredAgain(const QList<Morv::Item> &history)
     for (qsizetype i = 0; i < history.size(); ++i) {
         if (again.at(i).mode() != history.at(i).mode() ||
             again.at(i).contentType() != history.at(i).contentType() ||
-            again.at(i).content() != history.at(i).content())
+            again.at(i).content() != history.at(i).content() ||
+            !sameLargeContents(again.at(i), history.at(i)))
             fail("reloaded item differs", QString::number(i + 1));
     }
     QFile::remove(file);
@@ -81,6 +103,13 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     directory = base.isEmpty() ? new QTemporaryDir : new QTemporaryDir(base + QStringLiteral("/XXXXXX"));
     if (!directory->isValid())
         fail("no temporary folder", directory->errorString());
+    // Content files, those the corpus names and those that inline contents move into, go there too.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(directory->filePath(QStringLiteral("data"))));
+    for (const QByteArray &bytes : contentFileBytes) {
+        QString error;
+        if (!Morv::ContentFileStore::write(Morv::ContentFileStore::hash(bytes), bytes, &error))
+            fail("cannot write a content file", error);
+    }
     return 0;
 }
 

@@ -4,6 +4,8 @@
 
 #include "clipboardformats.h"
 #include "clipboardwrap.h"
+#include "contentfilestore.h"
+#include "itemmimedata.h"
 #include "preferences.h"
 
 #include <QMimeData>
@@ -20,13 +22,7 @@ const QMimeData *emptyMimeData()
     return &empty;
 }
 
-QMimeData *toMimeData(const ClipboardContent &content)
-{
-    auto mime = new QMimeData; // handed to the clipboard, which takes ownership
-    for (auto it = content.cbegin(); it != content.cend(); ++it)
-        mime->setData(it.key(), it.value());
-    return mime;
-}
+const QString plainText = QStringLiteral("text/plain");
 
 } // namespace
 
@@ -42,10 +38,28 @@ Item::Item(QClipboard::Mode mode)
     if (formats.isEmpty())
         valid = false;
 
+    // Our own content coming back (a platform that reports our writes later, the opposite
+    // clipboard looked at): taken over as it is, without reading a large format from its file.
+    if (const auto *own = qobject_cast<const ItemMimeData *>(mime)) {
+        const Item &source = own->item();
+        type = source.type;
+        itemContent = source.itemContent;
+        large = source.large;
+        itemText = source.itemText;
+        return;
+    }
+
     const bool bitmapOffered = formats.contains(ClipboardFormats::bitmap);
     for (const QString &format : formats) {
-        if (ClipboardFormats::isKept(format, bitmapOffered))
-            itemContent.insert(format, mime->data(format));
+        if (!ClipboardFormats::isKept(format, bitmapOffered))
+            continue;
+        const QByteArray bytes = mime->data(format);
+        // Implicitly shared with the offer: a large format costs no copy, and its hash is left
+        // to the saving thread.
+        if (LargeContent::isLarge(bytes))
+            large.insert(format, LargeContent(bytes));
+        else
+            itemContent.insert(format, bytes);
     }
 
     itemText = mime->text();
@@ -67,9 +81,33 @@ Item::Item(QClipboard::Mode mode, ContentType contentType, const ClipboardConten
     : itemMode(mode)
     , type(contentType)
     , valid(true)
-    , itemContent(content)
-    , itemText(QString::fromUtf8(content.value(QStringLiteral("text/plain"))))
-{}
+    , itemText(QString::fromUtf8(content.value(plainText)))
+{
+    for (auto it = content.cbegin(); it != content.cend(); ++it) {
+        if (LargeContent::isLarge(it.value()))
+            large.insert(it.key(), LargeContent(it.value()));
+        else
+            itemContent.insert(it.key(), it.value());
+    }
+}
+
+Item::Item(QClipboard::Mode mode, ContentType contentType, const ClipboardContent &content,
+           const LargeContents &largeContents)
+    : itemMode(mode)
+    , type(contentType)
+    , valid(true)
+    , large(largeContents)
+{
+    // A file with contents inline, edited by hand to list content files as well.
+    for (auto it = content.cbegin(); it != content.cend(); ++it) {
+        if (!LargeContent::isLarge(it.value()))
+            itemContent.insert(it.key(), it.value());
+        else if (!large.contains(it.key()))
+            large.insert(it.key(), LargeContent(it.value()));
+    }
+    const auto largeText = large.constFind(plainText);
+    itemText = QString::fromUtf8(largeText == large.cend() ? content.value(plainText) : largeText->bytes());
+}
 
 Item::Item(const QString &stickyText)
     : itemMode(QClipboard::Clipboard)
@@ -79,7 +117,35 @@ Item::Item(const QString &stickyText)
         return;
     type = Sticky;
     itemText = stickyText;
-    itemContent.insert(QStringLiteral("text/plain"), stickyText.toUtf8());
+    // Split like a capture, so that a copy of the same text elsewhere matches. Sticky items are
+    // stored as texts: a large one is never written into a content file.
+    const QByteArray bytes = stickyText.toUtf8();
+    if (LargeContent::isLarge(bytes))
+        large.insert(plainText, LargeContent(bytes));
+    else
+        itemContent.insert(plainText, bytes);
+}
+
+QStringList Item::formats() const
+{
+    return itemContent.keys() + large.keys();
+}
+
+QByteArray Item::data(const QString &format) const
+{
+    const auto bytes = itemContent.constFind(format);
+    if (bytes != itemContent.cend())
+        return *bytes;
+    const auto content = large.constFind(format);
+    if (content == large.cend())
+        return QByteArray();
+    QString problem;
+    const QByteArray read = content->bytes(&problem);
+    if (!problem.isEmpty())
+        qWarning("The stored \"%s\" of a history item cannot be given (%s: %s); the format is left out",
+                 qUtf8Printable(format), qUtf8Printable(ContentFileStore::filePath(content->sha256())),
+                 qUtf8Printable(problem));
+    return read;
 }
 
 bool Item::operator==(const Item &other) const
@@ -88,15 +154,35 @@ bool Item::operator==(const Item &other) const
         return false;
     if (itemMode != other.itemMode && !Preferences::instance()->synchronizePSEOnSelect())
         return false;
-    return itemContent == other.itemContent;
+    return hasSameContent(other);
+}
+
+bool Item::hasSameContent(const Item &other) const
+{
+    // Names and sizes first: they tell most different pictures apart without a byte compared.
+    if (large.size() != other.large.size())
+        return false;
+    for (auto it = large.cbegin(); it != large.cend(); ++it) {
+        const auto match = other.large.constFind(it.key());
+        if (match == other.large.cend() || match->size() != it->size())
+            return false;
+    }
+    if (itemContent != other.itemContent)
+        return false;
+    for (auto it = large.cbegin(); it != large.cend(); ++it) {
+        if (*it != other.large.value(it.key()))
+            return false;
+    }
+    return true;
 }
 
 void Item::toClipboard(ClipboardTargets targets) const
 {
+    // Each handed to the clipboard, which takes ownership.
     if (targets & OwnMode)
-        ClipboardWrap::instance()->setMimeData(toMimeData(itemContent), itemMode);
+        ClipboardWrap::instance()->setMimeData(new ItemMimeData(*this), itemMode);
     if (targets & OtherMode)
-        ClipboardWrap::instance()->setMimeData(toMimeData(itemContent), oppositeMode(itemMode));
+        ClipboardWrap::instance()->setMimeData(new ItemMimeData(*this), oppositeMode(itemMode));
 }
 
 QClipboard::Mode Item::oppositeMode(QClipboard::Mode mode)

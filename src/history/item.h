@@ -3,10 +3,13 @@
 #pragma once
 
 #include "clipboardcontent.h"
+#include "largecontent.h"
 
 #include <QClipboard>
 #include <QFlags>
+#include <QMap>
 #include <QString>
+#include <QStringList>
 
 class QMimeData;
 
@@ -21,7 +24,14 @@ enum ClipboardTarget { OwnMode = 1, OtherMode = 2 };
 Q_DECLARE_FLAGS(ClipboardTargets, ClipboardTarget)
 Q_DECLARE_OPERATORS_FOR_FLAGS(ClipboardTargets)
 
+// The large formats of an item, by format name.
+using LargeContents = QMap<QString, LargeContent>;
+
 // One history entry: a plain value, cheap to copy (the content and text are implicitly shared).
+//
+// Its formats are kept in two parts: the small ones with their bytes in content(), the large ones
+// (more than LargeContent::threshold bytes) in largeContents(), held by hash and size once they are
+// stored. Which part a format is in depends on its size alone.
 class Item
 {
 public:
@@ -34,8 +44,13 @@ public:
     explicit Item(QClipboard::Mode mode);
 
     // An item from stored fields; the text is the UTF-8 decoding of the "text/plain" entry. The
-    // content is taken over unchanged.
+    // content is taken over unchanged, its large formats kept as large contents.
     Item(QClipboard::Mode mode, ContentType contentType, const ClipboardContent &content);
+
+    // An item from stored fields whose large formats are in content files. A large "text/plain" is
+    // read from its file for the text.
+    Item(QClipboard::Mode mode, ContentType contentType, const ClipboardContent &content,
+         const LargeContents &largeContents);
 
     // A sticky snippet on the clipboard; invalid for an empty text.
     explicit Item(const QString &stickyText);
@@ -43,15 +58,27 @@ public:
     QClipboard::Mode mode() const { return itemMode; }
     ContentType contentType() const { return type; }
     bool isValid() const { return valid; }
+    // The small formats with their bytes.
     const ClipboardContent &content() const { return itemContent; }
+    // The large formats.
+    const LargeContents &largeContents() const { return large; }
     const QString &text() const { return itemText; }
+
+    // Every format name, the small ones first.
+    QStringList formats() const;
+    // The bytes of a format; for a large one they may come from its content file, which is read
+    // then. Null, with one warning, when the file cannot give them; null for a format not kept.
+    QByteArray data(const QString &format) const;
 
     // Items are equal when both are valid or both invalid, come from the same clipboard (or the
     // selection synchronisation makes the clipboard irrelevant) and hold the same formats with the
     // same bytes. Type and text are not compared.
     bool operator==(const Item &other) const;
+    // The same formats with the same bytes, whatever the clipboards.
+    bool hasSameContent(const Item &other) const;
 
-    // Writes the content to the item's own clipboard and/or the opposite one, own first.
+    // Writes the content to the item's own clipboard and/or the opposite one, own first. The large
+    // formats are read from their files only when a program asks for them.
     void toClipboard(ClipboardTargets targets) const;
 
     static QClipboard::Mode oppositeMode(QClipboard::Mode mode);
@@ -65,6 +92,7 @@ private:
     ContentType type = PlainText;
     bool valid = false;
     ClipboardContent itemContent;
+    LargeContents large;
     QString itemText;
 };
 

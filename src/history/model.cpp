@@ -3,10 +3,13 @@
 #include "model.h"
 
 #include "clipboardwrap.h"
+#include "itemmimedata.h"
 #include "itempresentation.h"
 #include "preferences.h"
 
 #include <QMimeData>
+
+#include <algorithm>
 
 namespace Morv {
 
@@ -22,12 +25,11 @@ bool alreadyOffered(const Item &item, QClipboard::Mode mode)
     if (!mime || Item::isSecret(mime))
         return false;
     const QStringList formats = mime->formats();
-    const ClipboardContent &content = item.content();
-    for (auto it = content.keyBegin(); it != content.keyEnd(); ++it) {
-        if (!formats.contains(*it))
+    for (const QString &format : item.formats()) {
+        if (!formats.contains(format))
             return false;
     }
-    return Item(mode).content() == content;
+    return Item(mode).hasSameContent(item);
 }
 
 } // namespace
@@ -40,6 +42,8 @@ Model::Model(QObject *parent)
     Preferences *preferences = Preferences::instance();
     sticky = preferences->loadSticky();
     dynamic = preferences->loadHistory();
+    // Leftovers of a crash; in the background, once the loaded history holds on to its files.
+    preferences->removeUnusedContentFiles();
 
     if (sticky.isEmpty() && dynamic.isEmpty()) {
         clipboard_changed(QClipboard::Clipboard);
@@ -55,6 +59,15 @@ Model::Model(QObject *parent)
 Model::~Model()
 {
     Preferences *preferences = Preferences::instance();
+    if (preferences->clearItemsOnExit()) {
+        // Our own offer would keep its content files on the disk while the clipboard holds it,
+        // which under X11 is until the very end of the process: nothing of the history stays.
+        ClipboardWrap *clipboard = ClipboardWrap::instance();
+        for (const QClipboard::Mode mode : {QClipboard::Clipboard, QClipboard::Selection}) {
+            if (qobject_cast<const ItemMimeData *>(clipboard->mimeData(mode)))
+                clipboard->setMimeData(nullptr, mode);
+        }
+    }
     preferences->saveHistory(dynamic);
     preferences->saveSticky(sticky);
 }
@@ -217,6 +230,8 @@ void Model::indexTriggered(const QModelIndex &index)
 void Model::clearHistory()
 {
     const int first = int(sticky.size());
+    const bool hadContentFiles = std::any_of(
+        dynamic.cbegin(), dynamic.cend(), [](const Item &item) { return !item.largeContents().isEmpty(); });
     if (!dynamic.isEmpty()) {
         beginRemoveRows(QModelIndex(), first, first + int(dynamic.size()) - 1);
         dynamic.clear();
@@ -229,6 +244,12 @@ void Model::clearHistory()
     dynamic.append(Item(QClipboard::Clipboard, PlainText, welcome));
     endInsertRows();
     currentIndex = index(first);
+
+    // A user who clears the history expects the copies gone from the disk: the settings file must
+    // stop naming their content files before these can go, whether the history is synchronised or
+    // not.
+    if (hadContentFiles)
+        Preferences::instance()->saveHistoryInBackground(dynamic);
 }
 
 void Model::reloadSticky()

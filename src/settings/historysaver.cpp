@@ -2,9 +2,69 @@
 
 #include "historysaver.h"
 
-#include "historyfilewriter.h"
+#include "contentfilestore.h"
+#include "historystore.h"
+#include "privatefile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSet>
+#include <QSettings>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace Morv {
+
+namespace {
+
+// QSettings waits as long as it takes for the lock; a writer that gives up reports the failure and
+// keeps the history for the next save instead of hanging the program at exit.
+constexpr int lockTimeoutMs = 10000;
+
+// Below the GUI thread's, so that it comes first when both want a processor.
+constexpr int backgroundNice = 10;
+
+QString systemError(const char *what)
+{
+    return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+bool syncFile(const QByteArray &path, int flags)
+{
+    const int fd = ::open(path.constData(), flags | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+// "." + the settings file's name + ".XXXXXX": the copy a save writes before it replaces the file.
+QString copyPattern(const QFileInfo &settingsFile)
+{
+    return QLatin1Char('.') + settingsFile.fileName() + QStringLiteral(".XXXXXX");
+}
+
+QSet<QByteArray> hashesOf(const QList<Item> &items)
+{
+    QSet<QByteArray> hashes;
+    for (const Item &item : items) {
+        const LargeContents &large = item.largeContents();
+        for (auto it = large.cbegin(); it != large.cend(); ++it)
+            hashes.insert(it->sha256());
+    }
+    return hashes;
+}
+
+} // namespace
 
 HistorySaver::HistorySaver(const QString &fileName, QObject *parent)
     : QObject(parent)
@@ -31,7 +91,7 @@ void HistorySaver::saveLater(const QList<Item> &items, bool clearItemsOnExit)
     wake.notify_all();
 }
 
-bool HistorySaver::saveNow(const QList<Item> &items, bool clearItemsOnExit)
+bool HistorySaver::saveNow(const QList<Item> &items, bool clearItemsOnExit, QString *error)
 {
     const Request request{items, clearItemsOnExit};
     std::unique_lock<std::mutex> lock(mutex);
@@ -39,14 +99,18 @@ bool HistorySaver::saveNow(const QList<Item> &items, bool clearItemsOnExit)
     idle.wait(lock, [this] { return !busy; });
     busy = true;
     lock.unlock();
-    const bool ok = write(request);
+    QString why;
+    const bool ok = write(request, &why);
+    if (error)
+        *error = why;
     lock.lock();
     busy = false;
     idle.notify_all();
+    wake.notify_all();
     return ok;
 }
 
-bool HistorySaver::retry()
+bool HistorySaver::retry(QString *error)
 {
     std::unique_lock<std::mutex> lock(mutex);
     if (!failed)
@@ -54,71 +118,197 @@ bool HistorySaver::retry()
     // A save still waiting is newer than the one that failed.
     const Request request = waiting ? *waiting : *failed;
     lock.unlock();
-    return saveNow(request.items, request.clearItemsOnExit);
+    return saveNow(request.items, request.clearItemsOnExit, error);
 }
 
 void HistorySaver::waitForIdle()
 {
     std::unique_lock<std::mutex> lock(mutex);
-    idle.wait(lock, [this] { return !busy && !waiting; });
+    idle.wait(lock, [this] { return !busy && !waiting && !removalWaiting; });
+}
+
+void HistorySaver::removeUnusedLater()
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        removalWaiting = true;
+    }
+    wake.notify_all();
+}
+
+void HistorySaver::removeUnusedNow()
+{
+    std::unique_lock<std::mutex> lock(mutex);
+    idle.wait(lock, [this] { return !busy; });
+    busy = true;
+    lock.unlock();
+    removeUnused();
+    lock.lock();
+    busy = false;
+    idle.notify_all();
+    wake.notify_all();
 }
 
 void HistorySaver::run()
 {
+#ifdef __linux__
+    // Linux lets a thread that wakes up take the processor from the one that woke it; on a busy
+    // machine the GUI thread would then wait for the hashing of a picture it has just handed over.
+    // Nice values are per thread there.
+    ::setpriority(PRIO_PROCESS, ::gettid(), backgroundNice);
+#endif
     std::unique_lock<std::mutex> lock(mutex);
     for (;;) {
-        wake.wait(lock, [this] { return stopping || waiting; });
+        // saveNow() and removeUnusedNow() run on their callers' threads; never beside them.
+        wake.wait(lock, [this] { return !busy && (stopping || waiting || removalWaiting); });
         // What is still waiting at the end is written too: it is the newest history.
-        if (!waiting)
+        if (!waiting && !removalWaiting)
             return;
-        const Request request = std::move(*waiting);
-        waiting.reset();
         busy = true;
-        lock.unlock();
-        const bool ok = write(request);
-        QMetaObject::invokeMethod(
-            this, [this, ok] { Q_EMIT written(ok); }, Qt::QueuedConnection);
+        if (waiting) {
+            const Request request = std::move(*waiting);
+            waiting.reset();
+            lock.unlock();
+            QString error;
+            const bool ok = write(request, &error);
+            QMetaObject::invokeMethod(
+                this, [this, ok, error] { Q_EMIT written(ok, error); }, Qt::QueuedConnection);
+        } else {
+            removalWaiting = false;
+            lock.unlock();
+            removeUnused();
+        }
         lock.lock();
         busy = false;
         idle.notify_all();
     }
 }
 
-bool HistorySaver::write(const Request &request)
+bool HistorySaver::write(const Request &request, QString *error)
 {
-    // Choosing the newest entry again, say, saves what the file holds already. Only the one busy
-    // writer reads or changes what was written last.
-    if (isLastWritten(request)) {
+    // The content files first, and before the settings file's lock is taken: hashing a large
+    // picture takes a tenth of a second, and QSettings on the GUI thread waits for that lock.
+    const bool ok = (request.clearItemsOnExit || HistoryStore::storeContents(request.items, error)) &&
+                    writeSettingsFile(request, error);
+    {
         std::lock_guard<std::mutex> lock(mutex);
-        failed.reset();
-        return true;
+        if (ok)
+            failed.reset();
+        else
+            failed = request;
     }
-    const bool ok =
-        HistoryFileWriter::write(fileName, request.items, request.clearItemsOnExit, nullptr, &layout);
-    std::lock_guard<std::mutex> lock(mutex);
-    if (ok) {
-        failed.reset();
-        lastWritten = request;
-    } else {
-        failed = request;
-        lastWritten.reset();
-    }
+    // Deletions last, once the settings file no longer names what goes. What this process still
+    // holds (the history on screen, a clipboard offer of ours, a newer save) is never taken.
+    if (ok)
+        ContentFileStore::removeUnused(request.clearItemsOnExit ? QSet<QByteArray>()
+                                                                : hashesOf(request.items));
     return ok;
 }
 
-bool HistorySaver::isLastWritten(const Request &request) const
+bool HistorySaver::writeSettingsFile(const Request &request, QString *error) const
 {
-    if (!lastWritten || lastWritten->clearItemsOnExit != request.clearItemsOnExit ||
-        lastWritten->items.size() != request.items.size())
+    PrivateFile::make(fileName);
+    QLockFile lock(fileName + QLatin1String(".lock"));
+    if (!lock.tryLock(lockTimeoutMs)) {
+        *error = lock.error() == QLockFile::LockFailedError
+                     ? QStringLiteral("another program holds the file's lock")
+                     : QStringLiteral("its lock file cannot be created");
         return false;
-    for (qsizetype i = 0; i < request.items.size(); ++i) {
-        const Item &a = lastWritten->items.at(i);
-        const Item &b = request.items.at(i);
-        if (a.mode() != b.mode() || a.contentType() != b.contentType() || a.content() != b.content())
-            return false;
     }
-    // Something else may have written the file since (QSettings, another program).
-    return layout.isCurrent(fileName);
+
+    const QFileInfo info(fileName);
+    const QByteArray path = QFile::encodeName(info.absoluteFilePath());
+    QByteArray old;
+    struct stat before;
+    const bool existed = ::stat(path.constData(), &before) == 0;
+    if (existed) {
+        QFile file(fileName);
+        if (!file.open(QIODevice::ReadOnly)) {
+            *error = QStringLiteral("it cannot be read: ") + file.errorString();
+            return false;
+        }
+        old = file.readAll();
+    }
+
+    // The copy is private from its first byte (mkostemp), like the file it replaces.
+    QByteArray copy = QFile::encodeName(info.absolutePath() + QLatin1Char('/') + copyPattern(info));
+    const int fd = ::mkostemp(copy.data(), O_CLOEXEC);
+    if (fd < 0) {
+        *error = systemError("cannot create a file beside it");
+        return false;
+    }
+    bool copied = true;
+    for (qsizetype done = 0; copied && done < old.size();) {
+        const ssize_t count = ::write(fd, old.constData() + done, size_t(old.size() - done));
+        if (count > 0)
+            done += count;
+        else if (count < 0 && errno != EINTR)
+            copied = false;
+    }
+    ::close(fd);
+    const auto fail = [&copy, error](const QString &why) {
+        ::unlink(copy.constData());
+        *error = why;
+        return false;
+    };
+    if (!copied)
+        return fail(systemError("cannot write"));
+
+    {
+        QSettings settings(QFile::decodeName(copy), QSettings::IniFormat);
+        if (!HistoryStore::saveHistory(settings, request.items, request.clearItemsOnExit, error))
+            return fail(*error);
+        settings.sync();
+        // A damaged file reads as FormatError but is still rewritten; only AccessError means the
+        // write failed.
+        if (settings.status() == QSettings::AccessError)
+            return fail(QStringLiteral("QSettings cannot write it"));
+    }
+    if (!syncFile(copy, O_RDONLY))
+        return fail(systemError("cannot flush it to the disk"));
+    if (::rename(copy.constData(), path.constData()) != 0)
+        return fail(systemError("cannot replace it"));
+    syncFile(QFile::encodeName(info.absolutePath()), O_RDONLY | O_DIRECTORY);
+
+    // QSettings takes a file of the same size and modification time (in milliseconds) for the one it
+    // has read already, and would write its old copy of the history back over this one.
+    struct stat after;
+    if (existed && ::stat(path.constData(), &after) == 0 && after.st_size == before.st_size &&
+        after.st_mtim.tv_sec == before.st_mtim.tv_sec &&
+        after.st_mtim.tv_nsec / 1000000 == before.st_mtim.tv_nsec / 1000000) {
+        timespec times[2] = {{0, UTIME_OMIT}, after.st_mtim};
+        times[1].tv_nsec = (after.st_mtim.tv_nsec / 1000000 + 1) * 1000000;
+        if (times[1].tv_nsec >= 1000000000) {
+            times[1].tv_sec += 1;
+            times[1].tv_nsec -= 1000000000;
+        }
+        ::utimensat(AT_FDCWD, path.constData(), times, 0);
+    }
+    return true;
+}
+
+void HistorySaver::removeUnused() const
+{
+    QSet<QByteArray> referenced;
+    {
+        QSettings settings(fileName, QSettings::IniFormat);
+        // An unreadable file names nothing we could see: better keep everything than delete
+        // what it may name.
+        if (settings.status() == QSettings::AccessError)
+            return;
+        referenced = HistoryStore::contentFileHashes(settings);
+    }
+    ContentFileStore::removeUnused(referenced);
+
+    // Copies of the settings file that a killed save left behind, and what QSettings made beside
+    // them (its own temporary file and lock file).
+    const QFileInfo info(fileName);
+    QString pattern = copyPattern(info);
+    pattern.replace(QStringLiteral("XXXXXX"), QStringLiteral("??????*"));
+    QDir folder = info.absoluteDir();
+    const QStringList leftovers = folder.entryList({pattern}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &leftover : leftovers)
+        folder.remove(leftover);
 }
 
 } // namespace Morv

@@ -2,6 +2,7 @@
 
 #include "historystore.h"
 
+#include "contentfilestore.h"
 #include "contentstreamreader.h"
 #include "inifilereader.h"
 #include "item.h"
@@ -25,6 +26,8 @@ const QString sizeKey = QStringLiteral("size");
 const QString modeKey = QStringLiteral("mode");
 const QString contentTypeKey = QStringLiteral("contentType");
 const QString contentKey = QStringLiteral("content");
+const QString contentFilesKey = QStringLiteral("contentFiles");
+const QString plainText = QStringLiteral("text/plain");
 const QString textKey = QStringLiteral("text");
 const QLatin1String variantPrefix("@Variant(");
 
@@ -277,6 +280,106 @@ ContentType readContentType(QSettings &settings, const QString &element, const P
     return ok ? static_cast<ContentType>(type) : PlainText;
 }
 
+// One element of "contentFiles": "<format> <SHA-256> <size>". The format is what precedes the
+// last two spaces, so a format name with spaces in it reads back too.
+struct ContentFileEntry
+{
+    QString format;
+    QByteArray sha256;
+    qint64 size = -1;
+};
+
+std::optional<ContentFileEntry> parseContentFile(const QString &text)
+{
+    const qsizetype sizeAt = text.lastIndexOf(QLatin1Char(' '));
+    const qsizetype hashAt = sizeAt > 0 ? text.lastIndexOf(QLatin1Char(' '), sizeAt - 1) : -1;
+    if (hashAt <= 0)
+        return std::nullopt;
+    ContentFileEntry entry;
+    entry.format = text.first(hashAt);
+    const QStringView hash = QStringView(text).sliced(hashAt + 1, sizeAt - hashAt - 1);
+    bool ok = false;
+    entry.size = QStringView(text).sliced(sizeAt + 1).toLongLong(&ok);
+    if (!ok || entry.size < 0 || !ContentFileStore::isHashName(hash) || entry.format.trimmed().isEmpty())
+        return std::nullopt;
+    entry.sha256 = hash.toLatin1();
+    return entry;
+}
+
+QString contentFileText(const QString &format, const LargeContent &content)
+{
+    return QStringLiteral("%1 %2 %3").arg(format, QLatin1String(content.sha256())).arg(content.size());
+}
+
+// The elements of the current element's "contentFiles", or nullopt when its value is no list of
+// texts. A list of one element reads back from the file as a plain text.
+std::optional<QStringList> contentFileTexts(QSettings &settings)
+{
+    const QVariant stored = settings.value(contentFilesKey);
+    if (!stored.isValid())
+        return settings.contains(contentFilesKey) ? std::nullopt : std::optional<QStringList>(QStringList());
+    if (stored.typeId() == QMetaType::QStringList)
+        return stored.toStringList();
+    if (stored.typeId() == QMetaType::QString)
+        return QStringList{stored.toString()};
+    return std::nullopt;
+}
+
+// Reads the large formats of one element and checks their files (existence and size: the bytes
+// are checked when they are read). What is unsound is dropped with one warning each. A listed
+// format whose content is small (a hand edit) is read into the content.
+LargeContents readContentFiles(QSettings &settings, const QString &element, const ProblemLog &log,
+                               ClipboardContent &content)
+{
+    LargeContents large;
+    const std::optional<QStringList> texts = contentFileTexts(settings);
+    if (!texts) {
+        log.warn(element,
+                 QStringLiteral("the list of content files cannot be read; its formats are dropped"));
+        return large;
+    }
+    for (const QString &text : *texts) {
+        const std::optional<ContentFileEntry> entry = parseContentFile(text);
+        if (!entry) {
+            log.warn(
+                element,
+                QStringLiteral("the content file entry \"%1\" is not \"<format> <SHA-256> <size>\"; dropped")
+                    .arg(ContentStreamReader::printable(text)));
+            continue;
+        }
+        const QString format = ContentStreamReader::printable(entry->format);
+        if (content.contains(entry->format) || large.contains(entry->format)) {
+            log.warn(element, QStringLiteral("\"%1\" is stored twice; the second is dropped").arg(format));
+            continue;
+        }
+        // Counted as in use before the file is looked at: a removal of unused files running
+        // meanwhile either leaves it or is seen as missing here.
+        const LargeContent stored(entry->sha256, entry->size);
+        QString problem;
+        const QString where = QStringLiteral(" (%1)").arg(ContentFileStore::filePath(entry->sha256));
+        if (!ContentFileStore::check(entry->sha256, entry->size, &problem)) {
+            log.warn(element,
+                     QStringLiteral("\"%1\": %2%3; the format is dropped").arg(format, problem, where));
+            continue;
+        }
+        if (entry->size <= LargeContent::threshold || entry->format == plainText) {
+            // Read now: a small format belongs in the content, and the text is needed at once.
+            const QByteArray bytes = ContentFileStore::read(entry->sha256, entry->size, &problem);
+            if (bytes.isNull()) {
+                log.warn(element,
+                         QStringLiteral("\"%1\": %2%3; the format is dropped").arg(format, problem, where));
+                continue;
+            }
+            if (entry->size <= LargeContent::threshold) {
+                content.insert(entry->format, bytes);
+                continue;
+            }
+        }
+        large.insert(entry->format, stored);
+    }
+    return large;
+}
+
 } // namespace
 
 void HistoryStore::checkStoredTypeName()
@@ -317,13 +420,25 @@ QList<Item> HistoryStore::loadHistory(QSettings &settings)
     for (const QString &element : elements) {
         settings.beginGroup(element);
         if (!settings.contains(modeKey) && !settings.contains(contentTypeKey) &&
-            !settings.contains(contentKey)) {
+            !settings.contains(contentKey) && !settings.contains(contentFilesKey)) {
             log.warn(element, QStringLiteral("nothing of the item is stored; restored as an empty item"));
             items.append(Item(QClipboard::Clipboard, PlainText, ClipboardContent()));
         } else {
             const QClipboard::Mode mode = readMode(settings, element, log);
             const ContentType type = readContentType(settings, element, log);
-            items.append(Item(mode, type, contentReader.read(element)));
+            // An item of large formats alone may have lost its (empty) "content" to a hand edit.
+            ClipboardContent content;
+            if (settings.contains(contentKey) || !settings.contains(contentFilesKey))
+                content = contentReader.read(element);
+            if (!settings.contains(contentFilesKey)) {
+                items.append(Item(mode, type, content));
+            } else {
+                const LargeContents large = readContentFiles(settings, element, log, content);
+                if (content.isEmpty() && large.isEmpty())
+                    log.warn(element, QStringLiteral("no format is left; dropped"));
+                else
+                    items.append(Item(mode, type, content, large));
+            }
         }
         settings.endGroup();
     }
@@ -332,9 +447,40 @@ QList<Item> HistoryStore::loadHistory(QSettings &settings)
     return items;
 }
 
-void HistoryStore::saveHistory(QSettings &settings, const QList<Item> &items, bool clearItemsOnExit)
+bool HistoryStore::storeContents(const QList<Item> &items, QString *error)
+{
+    bool written = false;
+    QString why;
+    for (const Item &item : items) {
+        const LargeContents &large = item.largeContents();
+        for (auto it = large.cbegin(); it != large.cend(); ++it) {
+            if (it->isStored())
+                continue;
+            if (!it->store(&why)) {
+                if (error)
+                    *error = QStringLiteral("the content of \"%1\" cannot be stored in %2: %3")
+                                 .arg(it.key(), ContentFileStore::folder(), why);
+                return false;
+            }
+            written = true;
+        }
+    }
+    // The new names once for all of them, before anything may name the files.
+    if (written && !ContentFileStore::syncFolder(&why)) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(ContentFileStore::folder(), why);
+        return false;
+    }
+    return true;
+}
+
+bool HistoryStore::saveHistory(QSettings &settings, const QList<Item> &items, bool clearItemsOnExit,
+                               QString *error)
 {
     checkStoredTypeName();
+    // The content files first: the settings file never names one that is not complete on disk.
+    if (!clearItemsOnExit && !storeContents(items, error))
+        return false;
     settings.beginGroup(historyGroup);
     settings.remove(itemsArray);
     if (!clearItemsOnExit) {
@@ -347,10 +493,40 @@ void HistoryStore::saveHistory(QSettings &settings, const QList<Item> &items, bo
             // the int range (taken over from a damaged file) still reads back.
             settings.setValue(contentTypeKey, uint(item.contentType()));
             settings.setValue(contentKey, QVariant::fromValue(item.content()));
+            QStringList files;
+            const LargeContents &large = item.largeContents();
+            for (auto it = large.cbegin(); it != large.cend(); ++it) {
+                // A file found missing or damaged since the load has been reported already.
+                if (it->isAvailable())
+                    files.append(contentFileText(it.key(), *it));
+            }
+            if (!files.isEmpty())
+                settings.setValue(contentFilesKey, files);
         }
         settings.endArray();
     }
     settings.endGroup();
+    return true;
+}
+
+QSet<QByteArray> HistoryStore::contentFileHashes(QSettings &settings)
+{
+    QSet<QByteArray> hashes;
+    settings.beginGroup(historyGroup);
+    settings.beginGroup(itemsArray);
+    for (const QString &element : settings.childGroups()) {
+        settings.beginGroup(element);
+        if (const std::optional<QStringList> texts = contentFileTexts(settings)) {
+            for (const QString &text : *texts) {
+                if (const std::optional<ContentFileEntry> entry = parseContentFile(text))
+                    hashes.insert(entry->sha256);
+            }
+        }
+        settings.endGroup();
+    }
+    settings.endGroup();
+    settings.endGroup();
+    return hashes;
 }
 
 QList<Item> HistoryStore::loadSticky(QSettings &settings)

@@ -2,7 +2,10 @@
 
 #pragma once
 
+#include <QByteArray>
 #include <QList>
+#include <QSet>
+#include <QString>
 
 class QSettings;
 
@@ -21,9 +24,24 @@ class Item;
 class HistoryStore
 {
 public:
-    // The history items, most recent first. "clearItemsOnExit" makes the save store none.
+    // The history items, most recent first. The small formats of an item are in its value
+    // "content" (the stream of a ClipboardContent), the large ones in content files listed in its
+    // value "contentFiles", one "<format> <SHA-256> <size>" each (see ContentFileStore). A listed
+    // file that is missing or has the wrong size drops its format, and an item left without any
+    // format is dropped, with one warning each.
     static QList<Item> loadHistory(QSettings &settings);
-    static void saveHistory(QSettings &settings, const QList<Item> &items, bool clearItemsOnExit);
+
+    // Writes the content files of the items that are not written yet, then the items. With
+    // "clearItemsOnExit" no items (and no content files) are written. False, with the reason, when
+    // a content file could not be written: the settings are not touched then.
+    static bool saveHistory(QSettings &settings, const QList<Item> &items, bool clearItemsOnExit,
+                            QString *error = nullptr);
+
+    // Writes the content files of the items that are not written yet.
+    static bool storeContents(const QList<Item> &items, QString *error = nullptr);
+
+    // The hashes of every content file the stored history lists, sound or not.
+    static QSet<QByteArray> contentFileHashes(QSettings &settings);
 
     // The sticky items, as texts; empty texts are dropped on loading.
     static QList<Item> loadSticky(QSettings &settings);

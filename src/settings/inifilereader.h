@@ -22,6 +22,7 @@ public:
     // gives no values.
     static QHash<QString, QString> readValues(const QString &fileName, const QString &prefix);
 
+private:
     // One value's text as QSettings unescapes it; false when QSettings would read the value as a
     // list.
     static bool unescapeValue(QByteArrayView text, QString &value);

@@ -43,6 +43,10 @@ Preferences::Preferences()
     , saver(new HistorySaver(fileName(), this))
 {
     connect(saver, &HistorySaver::written, this, &Preferences::reportWrite);
+    // Content files that only the clipboard still offered while the program ran (or that the
+    // history no longer names once "clearItemsOnExit" emptied it) go when the application object
+    // goes, after the clipboard.
+    qAddPostRoutine([] { instance()->saver->removeUnusedNow(); });
     // Stored history contents name their type; reading them needs the type registered first.
     // Registered under its own name only: with an alias registered, QSettings would store the
     // alias (a different one from run to run) instead of "QHash<QString,QByteArray>". The names
@@ -136,9 +140,10 @@ void Preferences::saveHistory(const QList<Item> &items)
     // Pending changes go first: the history written after them is the last word on it, whatever
     // they held. QSettings' idea of the history may then be older than the file; it reads the
     // file again before its next write, and loadHistory() before reading.
-    const bool settingsWritten = changed || !syncSucceeded ? writeSettings() : true;
-    const bool historyWritten = saver->saveNow(items, clearItemsOnExit());
-    reportWrite(settingsWritten && historyWritten);
+    const bool settingsWritten = writeSettings();
+    QString error;
+    const bool historyWritten = saver->saveNow(items, clearItemsOnExit(), &error);
+    reportWrite(settingsWritten && historyWritten, error);
 }
 
 void Preferences::saveHistoryInBackground(const QList<Item> &items)
@@ -154,6 +159,11 @@ void Preferences::waitForBackgroundSave()
     QCoreApplication::sendPostedEvents(saver, QEvent::MetaCall);
 }
 
+void Preferences::removeUnusedContentFiles()
+{
+    saver->removeUnusedLater();
+}
+
 QList<Item> Preferences::loadSticky()
 {
     return HistoryStore::loadSticky(*this);
@@ -162,25 +172,6 @@ QList<Item> Preferences::loadSticky()
 void Preferences::saveSticky(const QList<Item> &items)
 {
     HistoryStore::saveSticky(*this, items);
-    changed = true;
-}
-
-void Preferences::setValue(const QString &key, const QVariant &value)
-{
-    QSettings::setValue(key, value);
-    changed = true;
-}
-
-void Preferences::remove(const QString &key)
-{
-    QSettings::remove(key);
-    changed = true;
-}
-
-void Preferences::clear()
-{
-    QSettings::clear();
-    changed = true;
 }
 
 void Preferences::sync()
@@ -188,8 +179,9 @@ void Preferences::sync()
     const bool settingsWritten = writeSettings();
     // A history written here leaves QSettings' copy of it old; it reads the file again before its
     // next write, and loadHistory() before reading.
-    const bool historyWritten = saver->retry();
-    reportWrite(settingsWritten && historyWritten);
+    QString error;
+    const bool historyWritten = saver->retry(&error);
+    reportWrite(settingsWritten && historyWritten, error);
 }
 
 bool Preferences::writeSettings()
@@ -207,17 +199,16 @@ bool Preferences::writeSettings()
         ok = writer.status() != QSettings::AccessError;
     }
     QSettings::sync();
-    changed = !ok;
     return ok;
 }
 
-void Preferences::reportWrite(bool ok)
+void Preferences::reportWrite(bool ok, const QString &error)
 {
     if (!ok && syncSucceeded)
-        qWarning(
-            "Could not write the settings file %s: the history is kept in memory and written with the next "
-            "successful save",
-            qUtf8Printable(fileName()));
+        qWarning("Could not write the settings file %s%s: the history is kept in memory and written with the "
+                 "next successful save",
+                 qUtf8Printable(fileName()),
+                 qUtf8Printable(error.isEmpty() ? error : QStringLiteral(" (%1)").arg(error)));
     syncSucceeded = ok;
 }
 

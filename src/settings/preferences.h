@@ -48,16 +48,11 @@ public:
     void saveHistoryInBackground(const QList<Item> &items);
     // Waits until background saves are written, and reports their outcome.
     void waitForBackgroundSave();
+    // Deletes, in the background, the content files of large formats that neither the stored
+    // history nor the program refers to: what a crash left behind. At start-up.
+    void removeUnusedContentFiles();
     QList<Item> loadSticky();
     void saveSticky(const QList<Item> &items);
-
-    // Change the settings like QSettings' own, and note that there is something to write: a save
-    // of the history writes the other settings too only when they have changed (QSettings must
-    // read a file that has changed again before it writes, which takes seconds when the history
-    // holds large images).
-    void setValue(const QString &key, const QVariant &value);
-    void remove(const QString &key);
-    void clear();
 
     // Writes pending changes to disk, and a history whose background write failed. Hides
     // QSettings::sync() so that every write goes through the same path: the file is created
@@ -75,11 +70,10 @@ private:
 
     // Writes the pending changes; false when the file could not be written.
     bool writeSettings();
-    void reportWrite(bool ok);
+    void reportWrite(bool ok, const QString &error = QString());
 
     HistorySaver *saver;
     bool syncSucceeded = true;
-    bool changed = false;
 };
 
 } // namespace Morv

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 
 #include "clipboardwrap.h"
+#include "contentfilestore.h"
 #include "item.h"
 #include "model.h"
 #include "modelsignalrecorder.h"
@@ -15,6 +16,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -120,8 +122,8 @@ class TestClipboardX11 : public QObject
 
     static void verifyOnlyMimeTypes(const Item &item)
     {
-        for (auto it = item.content().keyBegin(); it != item.content().keyEnd(); ++it)
-            QVERIFY2(it->contains(QLatin1Char('/')), qPrintable(*it));
+        for (const QString &format : item.formats())
+            QVERIFY2(format.contains(QLatin1Char('/')), qPrintable(format));
     }
 
 private Q_SLOTS:
@@ -240,7 +242,7 @@ private Q_SLOTS:
 
         const Item item = newestStored();
         QCOMPARE(item.contentType(), Morv::Binary);
-        QCOMPARE(item.content().value(QStringLiteral("image/png")), png);
+        QCOMPARE(item.data(QStringLiteral("image/png")), png);
         verifyOnlyMimeTypes(item);
 
         // Another program copies; then the image is chosen from the menu and read back.
@@ -258,6 +260,33 @@ private Q_SLOTS:
         QCOMPARE(recorder->take(), QStringList());
     }
 
+    void aChosenPictureIsReadWhenPasted()
+    {
+        QFile file(pngFile);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray png = file.readAll();
+        QVERIFY(png.size() > 4096);
+        QProcess *owner = xclip(png, QStringLiteral("image/png"));
+        QTRY_COMPARE(model->rowCount(), 2);
+        Preferences::instance()->waitForBackgroundSave();
+        end(owner);
+        xclip("something else");
+        QTRY_COMPARE(rows().first(), QStringLiteral("something else"));
+
+        // Chosen: the picture is on the clipboard, and its file has not been read. When it has
+        // gone before anybody pastes, a paste gets nothing, and after one warning the clipboard
+        // no longer offers the format.
+        choose(1);
+        const QString stored = Morv::ContentFileStore::filePath(
+            QCryptographicHash::hash(png, QCryptographicHash::Sha256).toHex());
+        QVERIFY(QFile::rename(stored, stored + QStringLiteral(".away")));
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("^The stored \"image/png\" .* its content file is missing"));
+        QCOMPARE(readBack(QStringLiteral("image/png")), QByteArray());
+        QVERIFY(!readBack(QStringLiteral("TARGETS")).contains("image/png"));
+        QVERIFY(QFile::rename(stored + QStringLiteral(".away"), stored));
+    }
+
     void severalFormatsAtOnce()
     {
         QProcess *owner =
@@ -270,14 +299,13 @@ private Q_SLOTS:
         const Item item = newestStored();
         QCOMPARE(item.contentType(), Morv::RichText);
         QCOMPARE(item.text(), QStringLiteral("plain"));
-        const Morv::ClipboardContent &content = item.content();
         QFile png(pngFile), bmp(bmpFile);
         QVERIFY(png.open(QIODevice::ReadOnly) && bmp.open(QIODevice::ReadOnly));
-        QCOMPARE(content.value(QStringLiteral("image/png")), png.readAll());
-        QCOMPARE(content.value(QStringLiteral("image/bmp")), bmp.readAll());
-        QCOMPARE(content.value(QStringLiteral("text/html")), QByteArray("<i>rich</i>"));
-        QVERIFY(!content.contains(QStringLiteral("image/x-bmp")));
-        QVERIFY(!content.contains(QStringLiteral("MORV_PRIVATE_TARGET")));
+        QCOMPARE(item.data(QStringLiteral("image/png")), png.readAll());
+        QCOMPARE(item.data(QStringLiteral("image/bmp")), bmp.readAll());
+        QCOMPARE(item.data(QStringLiteral("text/html")), QByteArray("<i>rich</i>"));
+        QVERIFY(!item.formats().contains(QStringLiteral("image/x-bmp")));
+        QVERIFY(!item.formats().contains(QStringLiteral("MORV_PRIVATE_TARGET")));
         verifyOnlyMimeTypes(item);
 
         // The same offer again, apart from what is not kept, is a duplicate of that item.

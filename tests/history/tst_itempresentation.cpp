@@ -198,7 +198,7 @@ private Q_SLOTS:
         set(QStringLiteral("displaySize"), displaySize);
         const Item shownItem = item(type, text);
         QCOMPARE(Presentation::displayText(shownItem), shown);
-        QCOMPARE(shownItem.content().value(QStringLiteral("text/plain")), text.toUtf8());
+        QCOMPARE(shownItem.data(QStringLiteral("text/plain")), text.toUtf8());
     }
 
     void typeIcons_data()

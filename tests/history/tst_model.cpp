@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 
 #include "clipboardwrap.h"
+#include "contentfilestore.h"
 #include "item.h"
+#include "itemmimedata.h"
 #include "ksystemclipboard_fake.h"
 #include "model.h"
 #include "modelsignalrecorder.h"
@@ -9,10 +11,13 @@
 
 #include "modelrows.h"
 #include <QAbstractItemModelTester>
+#include <QCryptographicHash>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFont>
 #include <QLockFile>
 #include <QMimeData>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QStringListModel>
 #include <QTest>
@@ -54,6 +59,29 @@ QStringList texts(const QList<Item> &items)
 Morv::ClipboardContent plain(const QByteArray &text)
 {
     return {{QStringLiteral("text/plain"), text}};
+}
+
+// Picture bytes: incompressible, and different for every seed.
+QByteArray noise(quint32 seed, qsizetype size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32 *>(bytes.data()), size / 4);
+    return bytes;
+}
+
+QMimeData *picture(const QByteArray &png)
+{
+    return FakeSystemClipboard::mimeData({{QStringLiteral("image/png"), png}});
+}
+
+QString sha(const QByteArray &bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
+
+QStringList contentFiles()
+{
+    return QDir(Morv::ContentFileStore::folder()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 } // namespace
 
@@ -172,6 +200,8 @@ private Q_SLOTS:
     {
         fake->reset();
         TestEnvironment::clearSettings();
+        preferences()->waitForBackgroundSave();
+        QDir(Morv::ContentFileStore::folder()).removeRecursively();
         set(QStringLiteral("displaySize"), 200);
     }
 
@@ -822,6 +852,93 @@ private Q_SLOTS:
         QVERIFY(elapsed.elapsed() < 2000);
         QVERIFY(historyStored());
         QCOMPARE(storedHistory(), (QStringList{"second", "first", welcome}));
+    }
+
+    void aPictureIsHashedWhenItIsStored()
+    {
+        // Never on the way of a capture: with the history stored only at exit, nothing hashes the
+        // picture until then.
+        set(QStringLiteral("synchronizeHistory"), false);
+        makeModel();
+        const QByteArray png = noise(1, 3 * 1024 * 1024);
+        copy(FakeSystemClipboard::mimeData(
+            {{"image/png", png}, {"image/bmp", noise(2, 5000)}, {"text/x-small", "s"}}));
+        QCOMPARE(rows().first(), QStringLiteral("Binary: "));
+        model->indexTriggered(model->index(0));
+        const auto *mime = qobject_cast<const Morv::ItemMimeData *>(fake->mimeData(QClipboard::Clipboard));
+        QVERIFY(mime);
+        const Morv::LargeContent stored = mime->item().largeContents().value(QStringLiteral("image/png"));
+        QCOMPARE(stored.size(), png.size());
+        QCOMPARE(stored.sha256(), QByteArray());
+        QVERIFY(!stored.isStored());
+        QVERIFY(contentFiles().isEmpty());
+
+        model.reset();
+        QCOMPARE(stored.sha256(), sha(png).toLatin1());
+        QVERIFY(stored.isStored());
+        QCOMPARE(contentFiles().size(), 2);
+    }
+
+    void aPictureCopiedAgainIsFoundStored()
+    {
+        makeModel();
+        const QByteArray png = noise(3, 200000);
+        copy(picture(png));
+        preferences()->waitForBackgroundSave();
+        copy(QStringLiteral("between"));
+        recorder->take();
+
+        // The same bytes, in a copy of another program's own, find the stored item.
+        copy(picture(QByteArray(png.constData(), png.size())));
+        QCOMPARE(recorder->take(), QStringList{"move 1 1 to 0"});
+        // Pictures of the same size that differ anywhere are new items.
+        for (const qsizetype at : {qsizetype(8), png.size() / 2, png.size() - 1}) {
+            QByteArray other = png;
+            other[at] = char(other.at(at) ^ 0x40);
+            copy(picture(other));
+            QCOMPARE(recorder->take(), QStringList{"insert 0 0"});
+        }
+        QCOMPARE(rows().size(), 6);
+    }
+
+    void clearingTakesTheContentFiles_data()
+    {
+        QTest::addColumn<bool>("synchronizeHistory");
+        QTest::newRow("synchronised") << true;
+        QTest::newRow("stored at exit") << false;
+    }
+
+    void clearingTakesTheContentFiles()
+    {
+        QFETCH(bool, synchronizeHistory);
+        set(QStringLiteral("synchronizeHistory"), synchronizeHistory);
+        const QByteArray a = noise(4, 100000);
+        const QByteArray b = noise(5, 100000);
+        makeModel();
+        copy(picture(a));
+        copy(picture(b));
+        copy(QStringLiteral("text"));
+        // What a password manager marks as secret is never written.
+        copy(FakeSystemClipboard::mimeData(
+            {{"image/png", noise(6, 9000)}, {"x-kde-passwordManagerHint", "secret"}}));
+        model.reset();
+        QStringList both{sha(a), sha(b)};
+        both.sort();
+        QCOMPARE(contentFiles(), both);
+
+        // Picture b on the clipboard, then the history cleared: what the clipboard offers stays
+        // as long as it offers it, the rest goes at once.
+        makeModel();
+        model->indexTriggered(model->index(1));
+        model->clearHistory();
+        preferences()->waitForBackgroundSave();
+        QCOMPARE(contentFiles(), QStringList{sha(b)});
+        QCOMPARE(storedHistory(), QStringList{welcome});
+        QCOMPARE(fake->content(QClipboard::Clipboard).value(QStringLiteral("image/png")), b);
+
+        fake->simulateCopy(QStringLiteral("another program's"), QClipboard::Clipboard, Report::Silent);
+        model.reset();
+        QCOMPARE(contentFiles(), QStringList());
     }
 
     void destructionStoresHistoryAndStickyItems()

@@ -167,7 +167,7 @@ private Q_SLOTS:
         QTRY_COMPARE(model->rowCount(), 4);
         item = newestStored();
         QCOMPARE(item.contentType(), Morv::Binary);
-        QCOMPARE(item.content().value(QStringLiteral("image/png")), png);
+        QCOMPARE(item.data(QStringLiteral("image/png")), png);
         QCOMPARE(model->data(model->index(0), Qt::ToolTipRole).toString(),
                  QStringLiteral("Clipboard: Binary Content"));
     }

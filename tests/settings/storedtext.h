@@ -5,6 +5,7 @@
 #include "item.h"
 
 #include <QByteArray>
+#include <QCryptographicHash>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -106,12 +107,17 @@ inline QByteArray rawValue(const QByteArray &ini, const QByteArray &section, con
 }
 
 // "mode type {format=data, ...}" with formats sorted, data shown as text when printable ASCII,
-// else in hex; null data as <null>.
+// else in hex; null data as <null>. A large format shows as "sha256:" and the hash of its bytes,
+// wherever they are kept.
 inline QString describe(const Morv::Item &item)
 {
     QMap<QString, QByteArray> sorted;
     for (auto it = item.content().cbegin(); it != item.content().cend(); ++it)
         sorted.insert(it.key(), it.value());
+    for (auto it = item.largeContents().cbegin(); it != item.largeContents().cend(); ++it)
+        sorted.insert(it.key(),
+                      "sha256:" +
+                          QCryptographicHash::hash(item.data(it.key()), QCryptographicHash::Sha256).toHex());
     QStringList entries;
     for (auto it = sorted.cbegin(); it != sorted.cend(); ++it) {
         const QByteArray &data = it.value();

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 
+#include "contentfilestore.h"
 #include "historystore.h"
 #include "storedtext.h"
 #include "testenvironment.h"
@@ -33,10 +34,21 @@ private:
     }
 
 private Q_SLOTS:
+    static QByteArray files(int index, const QByteArray &list)
+    {
+        return "items\\" + QByteArray::number(index) + "\\contentFiles=" + list + "\n";
+    }
+
     void initTestCase()
     {
         TestEnvironment::setUp();
         QVERIFY(dir.isValid());
+        // The content files the cases below name.
+        QString error;
+        for (const QByteArray &bytes :
+             {QByteArray(5000, 'a'), QByteArray(6000, 'b'), QByteArray("small file content")})
+            QVERIFY2(Morv::ContentFileStore::write(Morv::ContentFileStore::hash(bytes), bytes, &error),
+                     qPrintable(error));
     }
 
     void loadsWhatIsSound_data()
@@ -181,6 +193,92 @@ private Q_SLOTS:
             << QStringList{"sticky item 3: the text holds commas without quotes",
                            "^QVariant::load: unknown user type with name Xyz",
                            "sticky item 5: the stored text cannot be read; dropped"};
+    }
+
+    void contentFiles_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QStringList>("history");
+        QTest::addColumn<QStringList>("warnings");
+
+        const QByteArray a = "c526c6222044dab5674de9c4ac7f4566ebb5e4d8bf9d8ea34c9cc8a7cc3c869c";
+        const QByteArray b = "16f8f9da50187ede57dc842a76735f995003ba214a75973ce0834bb5c4855ecc";
+        const QByteArray small = "a6b912a437fdaec14759be4a2483a49da8824f9cda6137ca721a337b1ab41ceb";
+        const QByteArray unknown = QByteArray(64, 'e');
+        const QByteArray text =
+            StoredText::iniVariant(header("QHash<QString,QByteArray>", 1) + entry("text/plain", "t"));
+        const QByteArray none = StoredText::iniVariant(header("QHash<QString,QByteArray>", 0));
+        const QString shownA = QStringLiteral("sha256:") + QString::fromLatin1(a);
+        const QString shownB = QStringLiteral("sha256:") + QString::fromLatin1(b);
+        const auto one = [](const QByteArray &content, const QByteArray &list) {
+            return "[dynamic]\n" + item(1, content, "0", "2") + files(1, list) + "items\\size=1\n";
+        };
+
+        QTest::newRow("sound") << one(text, "image/png " + a + " 5000, image/bmp " + b + " 6000")
+                               << QStringList{"0 2 {image/bmp=" + shownB + ", image/png=" + shownA +
+                                              ", text/plain=t}"}
+                               << QStringList{};
+        QTest::newRow("one entry, a format with spaces")
+            << one(none, "\"application/x-odd name; a=b " + a + " 5000\"")
+            << QStringList{"0 2 {application/x-odd name; a=b=" + shownA + "}"} << QStringList{};
+        QTest::newRow("entries not of the form")
+            << one(text, "image/png " + a.left(63) + " 5000, image/bmp " + b + ", " + a +
+                             " 5000, image/gif " + a + " -1, image/jpeg " + a + " 5000x")
+            << QStringList{"0 2 {text/plain=t}"}
+            << QStringList{"item 1: the content file entry \"image/png c526.* is not \"<format> <SHA-256> "
+                           "<size>\"; dropped",
+                           "item 1: the content file entry \"image/bmp 16f8.*\" is not",
+                           // Cut short in the message.
+                           "item 1: the content file entry \"c526c6.*\" is not",
+                           "item 1: the content file entry \"image/gif c526c6.*\" is not",
+                           "item 1: the content file entry \"image/jpeg c526c6.*\" is not"};
+        QTest::newRow("missing and wrong size")
+            << one(text, "image/png " + unknown + " 5000, image/bmp " + b + " 6001")
+            << QStringList{"0 2 {text/plain=t}"}
+            << QStringList{
+                   "item 1: \"image/png\": its content file is missing \\(.*eeee\\); the format is dropped",
+                   "item 1: \"image/bmp\": its content file is damaged \\(6000 bytes instead of 6001\\)"};
+        QTest::newRow("stored twice")
+            << one(text, "text/plain " + a + " 5000, image/png " + a + " 5000, image/png " + b + " 6000")
+            << QStringList{"0 2 {image/png=" + shownA + ", text/plain=t}"}
+            << QStringList{"item 1: \"text/plain\" is stored twice; the second is dropped",
+                           "item 1: \"image/png\" is stored twice; the second is dropped"};
+        QTest::newRow("nothing left")
+            << "[dynamic]\n" + item(1, none, "0", "2") + files(1, "image/png " + unknown + " 9000") +
+                   item(2, text) + "items\\size=2\n"
+            << QStringList{"0 0 {text/plain=t}"}
+            << QStringList{"item 1: \"image/png\": its content file is missing",
+                           "item 1: no format is left; dropped"};
+        QTest::newRow("large formats alone")
+            << "[dynamic]\n" + files(1, "image/png " + a + " 5000") + "items\\size=1\n"
+            << QStringList{"0 0 {image/png=" + shownA + "}"}
+            << QStringList{"item 1: no clipboard mode is stored; using the clipboard",
+                           "item 1: no content type is stored; using plain text"};
+        QTest::newRow("not a list")
+            << one(text, "@Invalid()") << QStringList{"0 2 {text/plain=t}"}
+            << QStringList{"item 1: the list of content files cannot be read; its formats are dropped"};
+        QTest::newRow("a small content in a file, edited in by hand")
+            << one(none, "text/html " + small + " 18") << QStringList{"0 2 {text/html=small file content}"}
+            << QStringList{};
+    }
+
+    void contentFiles()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QStringList, history);
+        QFETCH(QStringList, warnings);
+        const QString file = dir.filePath(
+            QStringLiteral("files-") + QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".ini"));
+        {
+            QFile out(file);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(ini);
+        }
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+        for (const QString &warning : warnings)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
+        QSettings settings(file, QSettings::IniFormat);
+        QCOMPARE(describe(Morv::HistoryStore::loadHistory(settings)), history);
     }
 
     void loadsWhatIsSound()

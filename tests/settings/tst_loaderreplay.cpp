@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 
+#include "contentfilestore.h"
 #include "historystore.h"
 #include "rawvaluecheck.h"
 #include "storedtext.h"
@@ -27,6 +28,13 @@ private Q_SLOTS:
     {
         TestEnvironment::setUp();
         QVERIFY(dir.isValid());
+        // The content files the corpus names, as the fuzzer makes them.
+        for (const QByteArray &bytes :
+             {QByteArray(5000, 'a'), QByteArray(6000, 'b'), QByteArray("small file content")}) {
+            QString error;
+            QVERIFY2(Morv::ContentFileStore::write(Morv::ContentFileStore::hash(bytes), bytes, &error),
+                     qPrintable(error));
+        }
         // Damaged inputs warn by design; the warnings themselves are tested elsewhere.
         qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     }

@@ -116,6 +116,13 @@ inline QList<Morv::Item> storedHistory()
     return Morv::HistoryStore::loadHistory(settings);
 }
 
+// Where the bytes of a large format with this SHA-256 (in hexadecimal) are stored.
+inline QString contentFile(const QByteArray &sha256)
+{
+    return qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/morv/morv-clip/") +
+           QString::fromLatin1(sha256);
+}
+
 inline QStringList storedTexts()
 {
     QStringList texts;

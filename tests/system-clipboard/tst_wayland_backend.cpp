@@ -57,6 +57,25 @@ QByteArray bytesOf(const QMimeData *mime, const QString &format)
     return mime ? mime->data(format) : QByteArray();
 }
 
+// Mime data that notes every format whose bytes are asked of it, as the history's own reads a
+// picture from disk when it is asked.
+class CountingMimeData : public QMimeData
+{
+public:
+    QStringList formats() const override
+    {
+        return {QStringLiteral("image/png"), QStringLiteral("text/plain")};
+    }
+    mutable QStringList asked;
+
+protected:
+    QVariant retrieveData(const QString &format, QMetaType) const override
+    {
+        asked.append(format);
+        return format == QLatin1String("image/png") ? QByteArray(100000, 'p') : QByteArray("text");
+    }
+};
+
 } // namespace
 
 // The Wayland backend's own rules, with the test playing the compositor and the other clients:
@@ -330,6 +349,22 @@ private Q_SLOTS:
         const std::optional<QByteArray> png = drain(device->paste(imageSource, "image/png"));
         QVERIFY(png);
         QCOMPARE(QImage::fromData(*png, "PNG").convertToFormat(QImage::Format_RGB32), red);
+    }
+
+    void ownBytesAreAskedForWhenPasted()
+    {
+        makeClipboard();
+        auto *mime = new CountingMimeData;
+        clipboard->setMimeData(mime, QClipboard::Clipboard);
+        FakeDataControlDevice::FakeSource *source = device->lastSource(QClipboard::Clipboard);
+        QVERIFY(source);
+        QCOMPARE(source->types, QStringList({"image/png", "text/plain", "text/plain;charset=utf-8"}));
+        QCOMPARE(mime->asked, QStringList());
+
+        QCOMPARE(drain(device->paste(source, "image/png")), QByteArray(100000, 'p'));
+        QCOMPARE(mime->asked, QStringList{"image/png"});
+        QCOMPARE(drain(device->paste(source, "text/plain;charset=utf-8")), QByteArray("text"));
+        QCOMPARE(mime->asked, QStringList({"image/png", "text/plain"}));
     }
 
     void aHungOwnerCostsOneTimeoutAndKeepsWhatArrived()

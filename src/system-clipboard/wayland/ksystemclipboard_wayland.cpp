@@ -217,7 +217,8 @@ void WaylandSystemClipboard::sendRequested(DataControlDevice::Source *source, co
             continue;
         for (const auto &format : selected->served) {
             if (format.first == mimeType) {
-                auto *writer = new PipeWriter(fd, mimeType, format.second, writeTimeoutMs, this);
+                auto *writer = new PipeWriter(fd, mimeType, servedBytes(selected->data.get(), format.second),
+                                              writeTimeoutMs, this);
                 writer->start();
                 return;
             }
@@ -285,18 +286,24 @@ WaylandSystemClipboard::Formats WaylandSystemClipboard::servedFormats(const QMim
         // Qt's in-process image has no bytes of its own; it is served as PNG below.
         if (name == imageFormat)
             continue;
-        formats.append({name, mime->data(name)});
+        formats.append({name, name});
     }
-    if (mime->hasImage() && !mime->hasFormat(pngFormat)) {
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        qvariant_cast<QImage>(mime->imageData()).save(&buffer, "PNG");
-        formats.append({pngFormat, png});
-    }
+    if (mime->hasImage() && !mime->hasFormat(pngFormat))
+        formats.append({pngFormat, QString()});
     // What Wayland programs ask for first when they want text; Qt's own Wayland clipboard offers it
     // beside text/plain as well.
     if (mime->hasFormat(plainText) && !mime->hasFormat(utf8Text))
-        formats.append({utf8Text, mime->data(plainText)});
+        formats.append({utf8Text, plainText});
     return formats;
+}
+
+QByteArray WaylandSystemClipboard::servedBytes(const QMimeData *mime, const QString &format)
+{
+    if (!format.isEmpty())
+        return mime->data(format);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    qvariant_cast<QImage>(mime->imageData()).save(&buffer, "PNG");
+    return png;
 }

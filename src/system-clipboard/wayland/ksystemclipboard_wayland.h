@@ -64,12 +64,15 @@ public:
     void disconnectFromCompositor();
 
 private:
-    using Formats = QList<QPair<QString, QByteArray>>;
+    // The types a source of ours offers, each with the format of our mime data that gives its
+    // bytes (none: Qt's in-process image, encoded as PNG).
+    using Formats = QList<QPair<QString, QString>>;
 
     struct Selection
     {
         std::unique_ptr<QMimeData> data;
-        // Our own content while it is on the selection, with the bytes it serves.
+        // Our own content while it is on the selection, with the types it serves. The bytes are
+        // asked of the mime data only when a paste asks for a type: it may read them from disk.
         std::unique_ptr<DataControlDevice::Source> source;
         Formats served;
         OfferReader *reader = nullptr;
@@ -87,6 +90,7 @@ private:
     void stopReading(Selection &selection);
     void readFinished(QClipboard::Mode mode, OfferReader *reader);
     static Formats servedFormats(const QMimeData *mime);
+    static QByteArray servedBytes(const QMimeData *mime, const QString &format);
 
     std::unique_ptr<DataControlDevice> device;
     const int readTimeoutMs;

@@ -47,6 +47,35 @@ QStringList qtImageFormats()
     return formats;
 }
 
+// What QClipboard gets of our own content: a stand-in for it, which Qt may delete when another
+// program takes the selection while mimeData() goes on answering from the content itself. Every
+// format is asked of the content only when a program asks for it, as Qt asks its mime data; the
+// content may read it from disk then.
+class SharedMimeData final : public QMimeData
+{
+public:
+    explicit SharedMimeData(std::shared_ptr<QMimeData> content)
+        : content(std::move(content))
+    {}
+
+    QStringList formats() const override { return content->formats(); }
+    bool hasFormat(const QString &mimeType) const override { return content->hasFormat(mimeType); }
+
+protected:
+    QVariant retrieveData(const QString &mimeType, QMetaType type) const override
+    {
+        // Typed the way Qt's own accessors ask; bytes for everything else.
+        if (mimeType == QLatin1String("application/x-qt-image") && type.id() == QMetaType::QImage)
+            return content->imageData();
+        if (mimeType == QLatin1String("application/x-color") && type.id() == QMetaType::QColor)
+            return content->colorData();
+        return content->data(mimeType);
+    }
+
+private:
+    const std::shared_ptr<QMimeData> content;
+};
+
 } // namespace
 
 std::unique_ptr<X11SystemClipboard> X11SystemClipboard::create(ReaderThread readerThread)
@@ -152,18 +181,15 @@ void X11SystemClipboard::setMimeData(QMimeData *mime, QClipboard::Mode mode)
         delete mime;
         return;
     }
-    // Qt deletes the data once another program takes the selection: mimeData() answers from a copy.
-    // Asking Qt instead could make it read the new owner's offer on this thread.
-    auto copy = std::make_unique<RawMimeData>();
-    if (mime) {
-        const QStringList formats = mime->formats();
-        for (const QString &format : formats)
-            copy->add(format, mime->data(format));
-    }
+    // Qt deletes the data once another program takes the selection, and asking Qt for it could make
+    // it read the new owner's offer on this thread: mimeData() answers from the content itself, and
+    // Qt gets a stand-in that shares it. Nothing is copied: a large format is read only when a
+    // program pastes it.
+    std::shared_ptr<QMimeData> content(mime ? mime : new RawMimeData);
     // Before the ownership changes: the watcher takes an owner of this process with this time for us.
     shared->ownWriteTime[index] = stampWithServerTime();
-    QGuiApplication::clipboard()->setMimeData(mime, mode);
-    current[index] = std::move(copy);
+    QGuiApplication::clipboard()->setMimeData(mime ? new SharedMimeData(content) : nullptr, mode);
+    current[index] = std::move(content);
 }
 
 quint32 X11SystemClipboard::stampWithServerTime()

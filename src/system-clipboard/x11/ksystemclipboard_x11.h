@@ -74,5 +74,7 @@ private:
     std::unique_ptr<X11SelectionWatcher::Shared> shared;
     std::unique_ptr<QThread> thread;
     std::unique_ptr<X11SelectionWatcher> guiThreadWatcher;
-    std::array<std::unique_ptr<QMimeData>, 2> current;
+    // What mimeData() answers: the offer last read, or our own content, which the mime data handed
+    // to Qt shares.
+    std::array<std::shared_ptr<QMimeData>, 2> current;
 };

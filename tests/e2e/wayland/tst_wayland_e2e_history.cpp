@@ -96,7 +96,7 @@ private Q_SLOTS:
         QVERIFY(waitUntil([] { return storedTexts().size() == 4; }));
         items = storedHistory();
         QCOMPARE(items.first().contentType(), Morv::Binary);
-        QCOMPARE(sha256(items.first().content().value(QStringLiteral("image/png"))), sha256(png));
+        QCOMPARE(sha256(items.first().data(QStringLiteral("image/png"))), sha256(png));
 
         // It runs on the data-control backend, and the hot key it cannot have under Wayland is
         // reported once, without taking the program down.

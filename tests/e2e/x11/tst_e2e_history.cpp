@@ -3,8 +3,13 @@
 #include "desktop.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QImage>
 #include <QPainter>
+#include <QRandomGenerator>
+#include <QSettings>
+
+#include <sys/stat.h>
 
 #include <memory>
 
@@ -24,6 +29,32 @@ QByteArray pngImage()
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
     return bytes;
+}
+
+// A picture of noise: its PNG does not compress, and holds more than the settings file keeps
+// inline.
+QByteArray largePngImage()
+{
+    QImage image(160, 120, QImage::Format_RGB32);
+    QRandomGenerator random(11);
+    for (int y = 0; y < image.height(); ++y)
+        random.fillRange(reinterpret_cast<quint32 *>(image.scanLine(y)), image.width());
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+QString contentFolder()
+{
+    return qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/morv/morv-clip");
+}
+
+uint permissions(const QString &path)
+{
+    struct stat status;
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 0xffff;
 }
 
 // Where the entry at this row of the open history menu is drawn: the rows share the menu's
@@ -129,7 +160,7 @@ private Q_SLOTS:
         QVERIFY(copy(png, QStringLiteral("image/png")));
         QVERIFY(waitUntil([&] {
             const QList<Morv::Item> stored = storedHistory();
-            return !stored.isEmpty() && stored.first().content().value(QStringLiteral("image/png")) == png;
+            return !stored.isEmpty() && stored.first().data(QStringLiteral("image/png")) == png;
         }));
         QVERIFY(copyAndWait("text after the image"));
         QCOMPARE(paste(), QByteArray("text after the image"));
@@ -141,9 +172,50 @@ private Q_SLOTS:
         QVERIFY(paste(QStringLiteral("TARGETS")).contains("image/png"));
         QVERIFY(waitUntil([&] {
             const QList<Morv::Item> stored = storedHistory();
-            return !stored.isEmpty() && stored.first().content().value(QStringLiteral("image/png")) == png;
+            return !stored.isEmpty() && stored.first().data(QStringLiteral("image/png")) == png;
         }));
         QCOMPARE(storedHistory().size(), 3);
+    }
+
+    void aPictureLivesInAFileOfItsOwnUntilTheHistoryIsNotKept()
+    {
+        const QByteArray png = largePngImage();
+        QVERIFY(png.size() > 50000);
+        QVERIFY(copy(png, QStringLiteral("image/png")));
+        QVERIFY(copyAndWait("text after the image"));
+        const QString file = contentFolder() + QLatin1Char('/') + QString::fromLatin1(sha256(png));
+        QVERIFY(QFile::exists(file));
+        QCOMPARE(permissions(file), 0600u);
+        QCOMPARE(permissions(contentFolder()), 0700u);
+        QVERIFY(settingsBytes().size() < 4000);
+
+        // After a restart, chosen from the menu and pasted: read from its file.
+        QCOMPARE(applet->stop(), 0);
+        QVERIFY(applet->startAndWait());
+        QVERIFY(openMenu());
+        QVERIFY(pressKeys(QStringLiteral("Down Down Return")));
+        QVERIFY(waitUntil([] { return !menuVisible(); }));
+        QVERIFY(waitUntil([&] { return sha256(paste(QStringLiteral("image/png"))) == sha256(png); }));
+
+        // With "clearItemsOnExit" the picture leaves the disk when the program ends.
+        QCOMPARE(applet->stop(), 0);
+        {
+            QSettings settings(settingsFile(), QSettings::IniFormat);
+            settings.setValue(QStringLiteral("clearItemsOnExit"), true);
+        }
+        QVERIFY(applet->startAndWait());
+        // The settings file stops naming it at the next save; the history on screen still holds it.
+        QVERIFY(copy("one more"));
+        QVERIFY(waitUntil([] { return storedHistory().isEmpty(); }));
+        QVERIFY(QFile::exists(file));
+        // Even while the picture is our offer on the clipboard at the end.
+        QVERIFY(openMenu());
+        QVERIFY(pressKeys(QStringLiteral("Down Down Return")));
+        QVERIFY(waitUntil([] { return !menuVisible(); }));
+        QVERIFY(waitUntil([&] { return sha256(paste(QStringLiteral("image/png"))) == sha256(png); }));
+        QCOMPARE(applet->stop(), 0);
+        QCOMPARE(QDir(contentFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(storedHistory().size(), 0);
     }
 };
 

@@ -71,11 +71,6 @@ public:
     QByteArray output;
 };
 
-qint64 settingsSize()
-{
-    return QFileInfo(settingsFile()).size();
-}
-
 } // namespace
 
 // The real program while other programs own the clipboard: hung ones, slow ones, huge ones, ones
@@ -167,11 +162,11 @@ private Q_SLOTS:
 
     void cleanup()
     {
-        if (applet->isRunning())
-            QCOMPARE(applet->stop(), 0);
+        const int exitCode = applet->isRunning() ? applet->stop() : 0;
         const QString warnings = applet->warnings();
         if (!warnings.isEmpty())
             qInfo().noquote() << "the program said:" << warnings;
+        QCOMPARE(exitCode, 0);
         applet.reset();
     }
 
@@ -220,13 +215,15 @@ private Q_SLOTS:
         QByteArray text(50 * 1000 * 1000, Qt::Uninitialized);
         for (qsizetype i = 0; i < text.size(); ++i)
             text[i] = char('a' + (i * 7 + i / 997) % 26);
+        const QByteArray hash = sha256(text);
         QVERIFY(copy(text));
-        // Stored once the settings file holds it.
-        const qint64 longest = longestShow(60000, [&] { return settingsSize() > text.size(); });
+        // Stored once the settings file names its content file.
+        const qint64 longest = longestShow(60000, [&] { return settingsBytes().contains(hash); });
         QVERIFY2(longest >= 0 && longest < showLimit, qPrintable(QString::number(longest)));
+        QCOMPARE(QFileInfo(contentFile(hash)).size(), text.size());
         const QList<Morv::Item> stored = storedHistory();
         QCOMPARE(stored.size(), 2);
-        QCOMPARE(sha256(stored.first().content().value(QStringLiteral("text/plain"))), sha256(text));
+        QCOMPARE(sha256(stored.first().data(QStringLiteral("text/plain"))), hash);
     }
 
     void anOwnerDyingInTheMiddleOfATransferGetsTheClipboardRestored()
@@ -265,24 +262,29 @@ private Q_SLOTS:
     {
         Owner painter(QStringLiteral(PICTURE_COPIER), {QStringLiteral("1920"), QStringLiteral("1080")});
         QVERIFY(painter.waitUntilOwning() == 1);
-        // Twelve encodings, 24 MB: stored once the settings file holds more than that.
-        const qint64 longest = longestShow(60000, [] { return settingsSize() > 24 * 1000 * 1000; });
+        // Twelve encodings, 24 MB: stored once the settings file names eleven content files or more.
+        const qint64 longest =
+            longestShow(60000, [] { return storedHistory().value(0).largeContents().size() >= 11; });
         QVERIFY2(longest >= 0 && longest < showLimit, qPrintable(QString::number(longest)));
         const QList<Morv::Item> stored = storedHistory();
         QCOMPARE(stored.size(), 2);
-        const Morv::ClipboardContent &content = stored.first().content();
+        const Morv::Item &picture = stored.first();
+        const QStringList formats = picture.formats();
         // Twelve, unless the owner took more than 2 s to write the XPM (a loaded machine, a
         // sanitizer build): the picture is then taken without it.
         const bool withoutXpm =
             applet->warnings().contains(QLatin1String("on image/xpm: the picture is taken without it"));
-        QVERIFY2(content.size() == (withoutXpm ? 11 : 12) &&
-                     content.contains(QStringLiteral("image/xpm")) != withoutXpm,
-                 qPrintable(content.keys().join(QLatin1Char(' '))));
-        const QImage png = QImage::fromData(content.value(QStringLiteral("image/png")), "PNG");
-        QCOMPARE(png.size(), QSize(1920, 1080));
-        QCOMPARE(content.value(QStringLiteral("application/x-qt-image")),
-                 content.value(QStringLiteral("image/png")));
-        QCOMPARE(QImage::fromData(content.value(QStringLiteral("image/bmp")), "BMP").size(),
+        QVERIFY2(formats.size() == (withoutXpm ? 11 : 12) &&
+                     formats.contains(QStringLiteral("image/xpm")) != withoutXpm,
+                 qPrintable(formats.join(QLatin1Char(' '))));
+        const QByteArray pngBytes = picture.data(QStringLiteral("image/png"));
+        QCOMPARE(QImage::fromData(pngBytes, "PNG").size(), QSize(1920, 1080));
+        // The same bytes under two names: one content file.
+        QCOMPARE(picture.data(QStringLiteral("application/x-qt-image")), pngBytes);
+        QCOMPARE(picture.largeContents().value(QStringLiteral("application/x-qt-image")).sha256(),
+                 sha256(pngBytes));
+        QVERIFY(QFile::exists(contentFile(sha256(pngBytes))));
+        QCOMPARE(QImage::fromData(picture.data(QStringLiteral("image/bmp")), "BMP").size(),
                  QSize(1920, 1080));
     }
 };

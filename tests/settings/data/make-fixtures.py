@@ -2,8 +2,12 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
 """Writes handwritten.ini: a stored history laid out byte by byte, escaped the way QSettings escapes
 values in INI files, without using Qt. The loader tests read it back and compare with what this
-script put in. Run it from this folder; the output is committed."""
+script put in. Also inline-large.ini: a history as versions before content files stored it, with
+large formats inline, and each large format's SHA-256 in a comment. Run it from this folder; the
+output is committed."""
 
+import hashlib
+import random
 import struct
 
 
@@ -86,4 +90,33 @@ lines += ["", "[sticky]", "items\\1\\text=Sticky one", "items\\2\\text=", 'items
           "items\\size=3", ""]
 
 with open("handwritten.ini", "w", encoding="utf-8", newline="\n") as out:
+    out.write("\n".join(lines))
+
+
+# Versions before content files kept every format inline, however large. A picture's formats of
+# 9000 and 5000 bytes (noise, so every byte value occurs), a large text and a small format beside
+# them; the same picture bytes under two names.
+noise = random.Random(13)
+picture = bytes(noise.randrange(256) for _ in range(9000))
+bitmap = bytes(noise.randrange(256) for _ in range(5000))
+text = ("Grüße, a long line of text that was copied %d times; " * 120 % tuple(range(120))).encode()
+old_history = [
+    (0, 2, [("image/png", picture), ("application/x-qt-image", picture), ("image/bmp", bitmap),
+            ("application/x-small", b"small, kept inline")]),
+    (1, 0, [("text/plain", text), ("text/html", b"<p>short</p>")]),
+]
+lines = ["; Large formats of this file, \"<item> <format> <SHA-256>\":"]
+for index, (mode, content_type, entries) in enumerate(old_history, 1):
+    for key, value in entries:
+        if len(value) > 4096:
+            lines.append("; %d %s %s" % (index, key, hashlib.sha256(value).hexdigest()))
+lines.append("[dynamic]")
+for index, (mode, content_type, entries) in enumerate(old_history, 1):
+    lines.append("items\\%d\\content=%s" % (index, escape(variant(CANONICAL, entries))))
+    lines.append("items\\%d\\contentType=%d" % (index, content_type))
+    lines.append("items\\%d\\mode=%d" % (index, mode))
+lines.append("items\\size=%d" % len(old_history))
+lines.append("")
+
+with open("inline-large.ini", "w", encoding="utf-8", newline="\n") as out:
     out.write("\n".join(lines))

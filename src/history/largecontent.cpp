@@ -1,0 +1,194 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
+#include "largecontent.h"
+
+#include "contentfilestore.h"
+
+#include <mutex>
+
+namespace Morv {
+
+struct LargeContent::State
+{
+    State(const QByteArray &bytes, const QByteArray &sha256, qint64 size)
+        : size(size)
+        , sha256(sha256)
+        , bytes(bytes)
+        , stored(!sha256.isEmpty())
+    {
+        if (!sha256.isEmpty())
+            ContentFileStore::retain(sha256);
+    }
+
+    ~State()
+    {
+        if (!sha256.isEmpty())
+            ContentFileStore::release(sha256);
+    }
+
+    State(const State &) = delete;
+    State &operator=(const State &) = delete;
+
+    mutable std::mutex mutex;
+    const qint64 size;
+    // Guarded by the mutex: the saving thread fills in the hash and drops the bytes.
+    QByteArray sha256;
+    QByteArray bytes;
+    QByteArray sample; // see ContentFileStore::sample(); taken on first need
+    bool stored = false;
+    bool available = true;
+};
+
+LargeContent::LargeContent(const QByteArray &bytes)
+    : d(std::make_shared<State>(bytes, QByteArray(), bytes.size()))
+{}
+
+LargeContent::LargeContent(const QByteArray &sha256, qint64 size)
+    : d(std::make_shared<State>(QByteArray(), sha256, size))
+{}
+
+qint64 LargeContent::size() const
+{
+    return d ? d->size : 0;
+}
+
+QByteArray LargeContent::sha256() const
+{
+    if (!d)
+        return QByteArray();
+    const std::lock_guard<std::mutex> lock(d->mutex);
+    return d->sha256;
+}
+
+bool LargeContent::isStored() const
+{
+    if (!d)
+        return false;
+    const std::lock_guard<std::mutex> lock(d->mutex);
+    return d->stored;
+}
+
+bool LargeContent::isAvailable() const
+{
+    if (!d)
+        return false;
+    const std::lock_guard<std::mutex> lock(d->mutex);
+    return d->available;
+}
+
+QByteArray LargeContent::bytes(QString *problem) const
+{
+    if (!d)
+        return QByteArray();
+    QByteArray sha256;
+    {
+        const std::lock_guard<std::mutex> lock(d->mutex);
+        if (!d->bytes.isNull())
+            return d->bytes;
+        // Said once, when the file first failed.
+        if (!d->available)
+            return QByteArray();
+        sha256 = d->sha256;
+    }
+    QString why;
+    const QByteArray bytes = ContentFileStore::read(sha256, d->size, &why);
+    if (bytes.isNull()) {
+        const std::lock_guard<std::mutex> lock(d->mutex);
+        d->available = false;
+    }
+    if (problem)
+        *problem = why;
+    return bytes;
+}
+
+QByteArray LargeContent::sample() const
+{
+    QByteArray sha256, bytes;
+    {
+        const std::lock_guard<std::mutex> lock(d->mutex);
+        if (!d->sample.isNull())
+            return d->sample;
+        sha256 = d->sha256;
+        bytes = d->bytes;
+    }
+    const QByteArray sample =
+        bytes.isNull() ? ContentFileStore::sample(sha256, d->size) : ContentFileStore::sample(bytes);
+    const std::lock_guard<std::mutex> lock(d->mutex);
+    d->sample = sample;
+    return sample;
+}
+
+bool LargeContent::operator==(const LargeContent &other) const
+{
+    if (d == other.d)
+        return true;
+    if (!d || !other.d || d->size != other.d->size)
+        return false;
+
+    QByteArray hash, otherHash, bytes, otherBytes;
+    {
+        const std::lock_guard<std::mutex> lock(d->mutex);
+        hash = d->sha256;
+        bytes = d->bytes;
+    }
+    {
+        const std::lock_guard<std::mutex> lock(other.d->mutex);
+        otherHash = other.d->sha256;
+        otherBytes = other.d->bytes;
+    }
+    if (!hash.isEmpty() && !otherHash.isEmpty())
+        return hash == otherHash;
+    // Pictures of the same size (bitmaps of one screen, say) are told apart by a few bytes from
+    // their middle, without reading or comparing them whole.
+    const QByteArray sample = this->sample();
+    const QByteArray otherSample = other.sample();
+    if (!sample.isNull() && !otherSample.isNull() && sample != otherSample)
+        return false;
+    if (!bytes.isNull() && !otherBytes.isNull())
+        return bytes == otherBytes;
+    // One is known by its hash alone, the other by its bytes alone: the same picture copied again.
+    return bytes.isNull() ? ContentFileStore::holds(hash, otherBytes)
+                          : ContentFileStore::holds(otherHash, bytes);
+}
+
+bool LargeContent::store(QString *error) const
+{
+    if (!d)
+        return true;
+    QByteArray sha256, bytes;
+    {
+        const std::lock_guard<std::mutex> lock(d->mutex);
+        if (d->stored)
+            return true;
+        sha256 = d->sha256;
+        bytes = d->bytes;
+    }
+    if (sha256.isEmpty()) {
+        const QByteArray computed = ContentFileStore::hash(bytes);
+        // Counted from now on: no removal of unused files may take it once it is written.
+        ContentFileStore::retain(computed);
+        bool counted = true;
+        {
+            const std::lock_guard<std::mutex> lock(d->mutex);
+            if (d->sha256.isEmpty())
+                d->sha256 = computed;
+            else
+                counted = false; // hashed meanwhile by another caller, which counted it
+            sha256 = d->sha256;
+        }
+        if (!counted)
+            ContentFileStore::release(computed);
+    }
+    if (!ContentFileStore::write(sha256, bytes, error))
+        return false;
+    const QByteArray sample = ContentFileStore::sample(bytes);
+    const std::lock_guard<std::mutex> lock(d->mutex);
+    d->stored = true;
+    // Kept for comparisons, which then need not read the file.
+    if (d->sample.isNull())
+        d->sample = sample;
+    d->bytes = QByteArray();
+    return true;
+}
+
+} // namespace Morv

@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+namespace Morv {
+
+// The bytes of one large format of an item (more than `threshold` bytes): a picture, say. They are
+// kept in memory from the capture until the saving thread has hashed them and written them into
+// their content file (ContentFileStore); from then on only their SHA-256 and size are kept, and
+// the bytes are read from the file when a program asks for them.
+//
+// Hashing a picture of 24 MB takes a tenth of a second, far more than a capture may take, so a
+// capture never hashes: it only takes the bytes (implicitly shared with the offer they came from).
+// Until the hash is known, comparisons use sizes and bytes.
+//
+// A plain value: copies share one state, which the GUI thread and the saving thread may use at the
+// same time.
+class LargeContent
+{
+public:
+    // Formats with more bytes than this are kept in content files.
+    static constexpr qsizetype threshold = 4096;
+    static bool isLarge(const QByteArray &bytes) { return bytes.size() > threshold; }
+
+    LargeContent() = default;
+    // Captured bytes, not hashed yet.
+    explicit LargeContent(const QByteArray &bytes);
+    // Bytes stored in the content file of the hash.
+    LargeContent(const QByteArray &sha256, qint64 size);
+
+    bool isNull() const { return !d; }
+    qint64 size() const;
+    // Empty until the bytes have been hashed.
+    QByteArray sha256() const;
+    // Whether the content file is written (and the bytes are no longer kept in memory).
+    bool isStored() const;
+    // False once reading the content file has failed: the format is not offered any more.
+    bool isAvailable() const;
+
+    // The bytes, from memory or from the content file (checked against size and hash). Null, with
+    // the problem, when the file cannot give them; null without a problem once it has failed.
+    QByteArray bytes(QString *problem = nullptr) const;
+
+    // Whether both hold the same bytes. Reads the content file (in place, without hashing) only
+    // when one side is known by its hash alone and the other by its bytes alone, and their sizes
+    // and a few bytes from their middles agree.
+    bool operator==(const LargeContent &other) const;
+    bool operator!=(const LargeContent &other) const { return !(*this == other); }
+
+    // Hashes the bytes (once), writes the content file unless it is written, and then lets go of
+    // the bytes in memory. For the saving thread; false, with the reason, when the file could not
+    // be written (the bytes are kept then). The file's name reaches the disk with the next
+    // ContentFileStore::syncFolder().
+    bool store(QString *error) const;
+
+private:
+    QByteArray sample() const;
+
+    struct State;
+    std::shared_ptr<State> d;
+};
+
+} // namespace Morv

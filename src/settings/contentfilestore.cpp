@@ -1,0 +1,294 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
+#include "contentfilestore.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Morv {
+
+namespace {
+
+// Never destroyed, like the registry: content may be let go during the destruction of other
+// static objects (the clipboard backend's last offer is one).
+std::mutex &registryMutex()
+{
+    static auto *mutex = new std::mutex;
+    return *mutex;
+}
+
+// Uses of each content file by this process; guarded by registryMutex().
+QHash<QByteArray, int> &uses()
+{
+    static auto *counts = new QHash<QByteArray, int>;
+    return *counts;
+}
+
+QString systemError(const char *what)
+{
+    return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+// Creates the folder and its missing parents private to the user, and takes the permissions of
+// others away from an existing one of ours.
+bool makeFolder(const QByteArray &path, QString *error)
+{
+    struct stat status;
+    if (::stat(path.constData(), &status) == 0) {
+        if (!S_ISDIR(status.st_mode)) {
+            *error = QStringLiteral("%1 is not a folder").arg(QFile::decodeName(path));
+            return false;
+        }
+        if ((status.st_mode & 0077) && status.st_uid == ::getuid())
+            ::chmod(path.constData(), status.st_mode & 0700);
+        return true;
+    }
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash > 0 && !makeFolder(path.first(slash), error))
+        return false;
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
+        *error = systemError("cannot create the folder");
+        return false;
+    }
+    return true;
+}
+
+bool writeAll(int fd, const char *data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t count = ::write(fd, data, size_t(std::min<qint64>(size, 1 << 30)));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return false;
+        data += count;
+        size -= count;
+    }
+    return true;
+}
+
+constexpr int sampleWindows = 3;
+constexpr qint64 sampleWindow = 32;
+
+qint64 sampleOffset(qint64 size, int window)
+{
+    return std::min(size * (window + 1) / (sampleWindows + 1), std::max<qint64>(0, size - sampleWindow));
+}
+
+// ".<hash>.XXXXXX": what write() names a file until it is complete.
+bool isTemporaryName(QStringView name)
+{
+    return name.size() == 1 + 64 + 7 && name.startsWith(QLatin1Char('.')) &&
+           name.at(65) == QLatin1Char('.') && ContentFileStore::isHashName(name.sliced(1, 64));
+}
+
+} // namespace
+
+QString ContentFileStore::folder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/morv/morv-clip");
+}
+
+QString ContentFileStore::filePath(const QByteArray &sha256)
+{
+    return folder() + QLatin1Char('/') + QLatin1String(sha256);
+}
+
+bool ContentFileStore::isHashName(QStringView name)
+{
+    if (name.size() != 64)
+        return false;
+    for (const QChar c : name) {
+        if (!((c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+              (c >= QLatin1Char('a') && c <= QLatin1Char('f'))))
+            return false;
+    }
+    return true;
+}
+
+QByteArray ContentFileStore::hash(const QByteArray &bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
+
+bool ContentFileStore::write(const QByteArray &sha256, const QByteArray &bytes, QString *error)
+{
+    const QByteArray folderPath = QFile::encodeName(folder());
+    const QByteArray path = folderPath + '/' + sha256;
+    struct stat status;
+    if (::stat(path.constData(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size == bytes.size())
+        return true;
+    if (!makeFolder(folderPath, error))
+        return false;
+
+    // mkostemp creates the file with mode 0600 (less what the umask takes), before any byte is in it.
+    QByteArray temporary = folderPath + "/." + sha256 + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) {
+        *error = systemError("cannot create a file");
+        return false;
+    }
+    const bool written = writeAll(fd, bytes.constData(), bytes.size());
+    if (!written)
+        *error = systemError("cannot write");
+    // Flushed before the rename: a file that has its final name is complete after a crash too.
+    const bool synced = written && ::fsync(fd) == 0;
+    if (written && !synced)
+        *error = systemError("cannot flush to the disk");
+    ::close(fd);
+    if (!synced || ::rename(temporary.constData(), path.constData()) != 0) {
+        if (synced)
+            *error = systemError("cannot rename");
+        ::unlink(temporary.constData());
+        return false;
+    }
+    return true;
+}
+
+bool ContentFileStore::syncFolder(QString *error)
+{
+    const int fd = ::open(QFile::encodeName(folder()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool ok = fd >= 0 && ::fsync(fd) == 0;
+    if (!ok)
+        *error = systemError("cannot flush the folder to the disk");
+    if (fd >= 0)
+        ::close(fd);
+    return ok;
+}
+
+bool ContentFileStore::check(const QByteArray &sha256, qint64 size, QString *problem)
+{
+    struct stat status;
+    if (::stat(QFile::encodeName(filePath(sha256)).constData(), &status) != 0) {
+        *problem =
+            errno == ENOENT ? QStringLiteral("its content file is missing") : systemError("its content file");
+        return false;
+    }
+    if (status.st_size != size) {
+        *problem = QStringLiteral("its content file is damaged (%1 bytes instead of %2)")
+                       .arg(qint64(status.st_size))
+                       .arg(size);
+        return false;
+    }
+    return true;
+}
+
+QByteArray ContentFileStore::read(const QByteArray &sha256, qint64 size, QString *problem)
+{
+    if (!check(sha256, size, problem))
+        return QByteArray();
+    QFile file(filePath(sha256));
+    if (!file.open(QIODevice::ReadOnly)) {
+        *problem = QStringLiteral("its content file cannot be read: ") + file.errorString();
+        return QByteArray();
+    }
+    QByteArray bytes = file.read(size);
+    if (bytes.size() != size) {
+        *problem = QStringLiteral("its content file cannot be read completely");
+        return QByteArray();
+    }
+    if (hash(bytes) != sha256) {
+        *problem = QStringLiteral("its content file is damaged (its bytes do not match their hash)");
+        return QByteArray();
+    }
+    return bytes;
+}
+
+bool ContentFileStore::holds(const QByteArray &sha256, const QByteArray &bytes)
+{
+    QFile file(filePath(sha256));
+    if (!file.open(QIODevice::ReadOnly) || file.size() != bytes.size())
+        return false;
+    if (bytes.isEmpty())
+        return true;
+    const uchar *mapped = file.map(0, bytes.size());
+    if (!mapped)
+        return file.readAll() == bytes;
+    const bool same = std::memcmp(mapped, bytes.constData(), size_t(bytes.size())) == 0;
+    file.unmap(const_cast<uchar *>(mapped));
+    return same;
+}
+
+QByteArray ContentFileStore::sample(const QByteArray &bytes)
+{
+    QByteArray windows;
+    for (int window = 0; window < sampleWindows; ++window)
+        windows += bytes.mid(sampleOffset(bytes.size(), window), sampleWindow);
+    return windows;
+}
+
+QByteArray ContentFileStore::sample(const QByteArray &sha256, qint64 size)
+{
+    const int fd = ::open(QFile::encodeName(filePath(sha256)).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return QByteArray();
+    QByteArray windows;
+    for (int window = 0; window < sampleWindows; ++window) {
+        const qint64 offset = sampleOffset(size, window);
+        QByteArray part(std::min(sampleWindow, size - offset), Qt::Uninitialized);
+        if (::pread(fd, part.data(), size_t(part.size()), offset) != part.size()) {
+            windows = QByteArray();
+            break;
+        }
+        windows += part;
+    }
+    ::close(fd);
+    return windows;
+}
+
+void ContentFileStore::retain(const QByteArray &sha256)
+{
+    const std::lock_guard<std::mutex> lock(registryMutex());
+    ++uses()[sha256];
+}
+
+void ContentFileStore::release(const QByteArray &sha256)
+{
+    const std::lock_guard<std::mutex> lock(registryMutex());
+    const auto use = uses().find(sha256);
+    if (use != uses().end() && --use.value() <= 0)
+        uses().erase(use);
+}
+
+int ContentFileStore::removeUnused(const QSet<QByteArray> &referenced)
+{
+    const QByteArray folderPath = QFile::encodeName(folder());
+    DIR *dir = ::opendir(folderPath.constData());
+    if (!dir)
+        return 0;
+    QList<QByteArray> names;
+    while (const dirent *entry = ::readdir(dir))
+        names.append(QByteArray(entry->d_name));
+    ::closedir(dir);
+
+    int removed = 0;
+    for (const QByteArray &name : std::as_const(names)) {
+        const QString text = QString::fromLatin1(name);
+        const bool temporary = isTemporaryName(text);
+        if (!temporary && (!isHashName(text) || referenced.contains(name)))
+            continue;
+        // One file at a time under the lock: a use that begins meanwhile either comes first and
+        // keeps the file, or comes after and finds it gone, never a file deleted under a use.
+        const std::lock_guard<std::mutex> lock(registryMutex());
+        if (!temporary && uses().contains(name))
+            continue;
+        if (::unlink((folderPath + '/' + name).constData()) == 0)
+            ++removed;
+    }
+    return removed;
+}
+
+} // namespace Morv

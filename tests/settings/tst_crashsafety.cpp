@@ -1,0 +1,123 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
+#include "contentfilestore.h"
+#include "historystore.h"
+#include "item.h"
+#include "testenvironment.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <csignal>
+
+using Morv::ContentFileStore;
+using Morv::Item;
+
+// A real process that stores pictures without pause is killed (SIGKILL) at random moments, many
+// times over: whatever it was doing (hashing, writing a content file or the settings file,
+// deleting), the settings file it leaves names only content files that are complete. Every format
+// of every stored item is checked by hash, and the next start removes what was left half done.
+class TestCrashSafety : public QObject
+{
+    Q_OBJECT
+
+    static QStringList folderEntries(const QString &folder)
+    {
+        return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    }
+
+    // Loads what a restart would load, and checks every format against the hash the item's text
+    // declares for it. The hashes of the content files named.
+    static QSet<QString> checkStoredHistory()
+    {
+        QSet<QString> named;
+        QFile::remove(TestEnvironment::settingsFile() + QStringLiteral(".check"));
+        if (!QFile::copy(TestEnvironment::settingsFile(),
+                         TestEnvironment::settingsFile() + QStringLiteral(".check")))
+            return named; // nothing stored yet
+        QSettings settings(TestEnvironment::settingsFile() + QStringLiteral(".check"), QSettings::IniFormat);
+        const QList<Item> items = Morv::HistoryStore::loadHistory(settings);
+        for (const Item &item : items) {
+            const QStringList declared = item.text().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            [&] { QCOMPARE(item.largeContents().size(), declared.size()); }();
+            for (const QString &format : declared) {
+                const QString name = format.section(QLatin1Char('='), 0, 0);
+                const QByteArray hash = format.section(QLatin1Char('='), 1).toLatin1();
+                const QByteArray bytes = item.data(name);
+                [&] {
+                    QCOMPARE(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex(), hash);
+                    QCOMPARE(item.largeContents().value(name).sha256(), hash);
+                }();
+                named.insert(QString::fromLatin1(hash));
+            }
+        }
+        QFile::remove(settings.fileName());
+        return named;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        TestEnvironment::setUp();
+        QDir(ContentFileStore::folder()).removeRecursively();
+        // A damaged or dangling reference would say so.
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+    }
+
+    void killedAtRandomMoments()
+    {
+        const int rounds = 30;
+        QRandomGenerator random(QRandomGenerator::global()->generate());
+        int leftBehind = 0;
+        int storedItems = 0;
+        for (int round = 0; round < rounds; ++round) {
+            QProcess saver;
+            saver.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            saver.start(QStringLiteral(PICTURESAVER_HELPER), {QString::number(random.generate())});
+            QVERIFY(saver.waitForReadyRead(20000));
+            QCOMPARE(saver.readLine(), QByteArray("ready\n"));
+            QTest::qWait(int(random.bounded(40, 700)));
+            ::kill(pid_t(saver.processId()), SIGKILL);
+            QVERIFY(saver.waitForFinished(10000));
+            QCOMPARE(saver.exitStatus(), QProcess::CrashExit);
+
+            const QSet<QString> named = checkStoredHistory();
+            if (QTest::currentTestFailed())
+                return;
+            storedItems += named.size();
+            const QStringList present = folderEntries(ContentFileStore::folder());
+            for (const QString &hash : named)
+                QVERIFY2(present.contains(hash), qPrintable(hash));
+            if (present.size() > named.size())
+                ++leftBehind;
+        }
+        qInfo("%d rounds, %d content files checked, %d kills left files nothing names", rounds, storedItems,
+              leftBehind);
+
+        // The next start takes what the killed processes left half done.
+        QProcess start;
+        start.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        start.start(QStringLiteral(PICTURESAVER_HELPER), {QStringLiteral("start")});
+        QVERIFY(start.waitForFinished(20000));
+        QCOMPARE(start.exitCode(), 0);
+        QStringList named = checkStoredHistory().values();
+        named.sort();
+        QCOMPARE(folderEntries(ContentFileStore::folder()), named);
+        // Besides the settings file, at most the lock file of a killed write (the next lock takes
+        // it over), never a copy of the settings file of ours.
+        const QStringList settingsFolder =
+            folderEntries(QFileInfo(TestEnvironment::settingsFile()).absolutePath());
+        QVERIFY2(settingsFolder.contains(QStringLiteral("morv-clip.ini")),
+                 qPrintable(settingsFolder.join(", ")));
+        for (const QString &entry : settingsFolder)
+            QVERIFY2(entry == QLatin1String("morv-clip.ini") || entry == QLatin1String("morv-clip.ini.lock"),
+                     qPrintable(settingsFolder.join(", ")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCrashSafety)
+#include "tst_crashsafety.moc"

@@ -45,6 +45,7 @@ protected:
     bool addLeadingEntries() override;
     void addTrailingEntries() override;
 
+    void actionEvent(QActionEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     void hideEvent(QHideEvent *event) override;
@@ -60,6 +61,8 @@ private:
     void showFilterEntry();
 
     int role = Qt::DisplayRole;
+    // Set while applyFilter shows and hides entries: the menu lays itself out once afterwards.
+    bool holdingLayout = false;
     QString filter;
     // What an input method is composing, shown after the filter until it is committed.
     QString preedit;

@@ -54,7 +54,9 @@ private:
     struct Entry
     {
         QAction *action;
+        // Case-folded when the entry is first searched.
         QString text;
+        bool folded = false;
     };
 
     void applyFilter(const QString &previous);

@@ -1,0 +1,188 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
+// Measures a key press in the open history menu, from the key event to the end of the repaint of
+// the filtered menu: the tray's real history menu over the real model with 99 items. Typing
+// narrows the entries; Backspace and Escape widen them again up to all 99.
+//
+//   bench-menu-filter [--long] [--runs N]
+//
+// --long: each item is 64 KB of text whose distinguishing word comes at its very end, so that a
+// filter that matches nothing in the rest searches the whole text of every entry.
+//
+// Runs on Qt's offscreen platform unless QT_QPA_PLATFORM names another (xcb with a DISPLAY
+// measures the X11 path as well), with an in-process clipboard and a temporary settings file.
+
+#include "ksystemclipboard_fake.h"
+#include "model.h"
+#include "preferences.h"
+#include "qfilteringmenuview.h"
+#include "startup.h"
+#include "systray.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextStream>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int historySize = 99;
+
+// Notes when the menu has been painted.
+class PaintWatch : public QObject
+{
+public:
+    bool painted = false;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted = true;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+QString itemText(int n, bool longText)
+{
+    if (!longText)
+        return QStringLiteral("Copied text number %1, a line of ordinary length for a menu").arg(n);
+    QString text;
+    text.reserve(64 * 1024 + 16);
+    while (text.size() < 64 * 1024)
+        text += QStringLiteral("The quick brown fox jumps over the lazy dog. ");
+    return text + QStringLiteral("item-%1").arg(n);
+}
+
+struct Figures
+{
+    double median = 0;
+    double slowest = 0;
+};
+
+Figures summary(QList<double> times)
+{
+    std::sort(times.begin(), times.end());
+    return {times.at(times.size() / 2), times.last()};
+}
+
+// One key press, from the event to the repainted menu, in milliseconds.
+double press(QWidget *menu, PaintWatch &watch, Qt::Key key, const QString &text = QString())
+{
+    watch.painted = false;
+    QElapsedTimer clock;
+    clock.start();
+    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(menu, &down);
+    QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(menu, &up);
+    // The repaint was asked for by update(): it comes with the next pass of the event loop.
+    while (!watch.painted && clock.elapsed() < 5000)
+        QCoreApplication::processEvents();
+    return clock.nsecsElapsed() / 1e6;
+}
+
+Qt::Key keyOf(QChar c)
+{
+    if (c.isLetter())
+        return Qt::Key(Qt::Key_A + (c.toUpper().unicode() - 'A'));
+    if (c.isDigit())
+        return Qt::Key(Qt::Key_0 + (c.unicode() - '0'));
+    if (c == QLatin1Char(' '))
+        return Qt::Key_Space;
+    return Qt::Key_unknown;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList arguments = app.arguments();
+    const bool longTexts = arguments.contains(QStringLiteral("--long"));
+    const int runsAt = arguments.indexOf(QStringLiteral("--runs"));
+    const int runs = runsAt > 0 ? std::max(1, arguments.value(runsAt + 1).toInt()) : 21;
+
+    QTemporaryDir settingsFolder;
+    Morv::StartUp::setIdentity();
+    Morv::StartUp::setApplicationDefaults();
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
+    FakeSystemClipboard *clipboard = FakeSystemClipboard::install();
+    Morv::Preferences *preferences = Morv::Preferences::instance();
+    preferences->setValue(QStringLiteral("historyCount"), historySize);
+    preferences->setValue(QStringLiteral("synchronizeHistory"), false);
+
+    Morv::Systray tray;
+    for (int n = 1; n <= historySize; ++n) {
+        clipboard->simulateCopy(itemText(n, longTexts));
+        QCoreApplication::processEvents();
+    }
+    if (!QTest::qWaitFor([&] { return tray.model()->rowCount() >= historySize; }, 10000))
+        qFatal("the history did not fill");
+    QFilteringMenuView *menu = tray.historyMenu();
+    PaintWatch watch;
+    menu->installEventFilter(&watch);
+
+    // Typed: each character narrows the entries. The first characters keep many entries (and
+    // with --long the second one already matches nothing before the end of each text).
+    const QString typed = longTexts ? QStringLiteral("item-4") : QStringLiteral("number 4");
+    QList<double> narrowing;
+    QList<double> widening;
+    QList<double> clearing;
+    int shownAtEnd = 0;
+    // The first opening draws every text for the first time and fills the glyph caches: like the
+    // first opening after the applet started, it is not counted.
+    for (int run = -1; run < runs; ++run) {
+        tray.shortcut_activated();
+        if (!QTest::qWaitForWindowExposed(menu))
+            qFatal("the history menu did not open");
+        QTest::qWait(20);
+        const bool counted = run >= 0;
+        for (const QChar c : typed) {
+            const double time = press(menu, watch, keyOf(c), QString(c));
+            if (counted)
+                narrowing.append(time);
+        }
+        shownAtEnd = 0;
+        for (const QAction *action : menu->actions())
+            shownAtEnd += action->isVisible() && action->data().isValid() ? 1 : 0;
+        for (int i = 0; i < 3; ++i) {
+            const double time = press(menu, watch, Qt::Key_Backspace);
+            if (counted)
+                widening.append(time);
+        }
+        const double time = press(menu, watch, Qt::Key_Escape);
+        if (counted)
+            clearing.append(time);
+        menu->hide();
+        QCoreApplication::processEvents();
+    }
+
+    QTextStream out(stdout);
+    const auto row = [&](const QString &what, const QList<double> &times) {
+        const Figures figures = summary(times);
+        out << QStringLiteral("| %1 | %2 ms | %3 ms | ≤ 16 ms |\n")
+                   .arg(what)
+                   .arg(figures.median, 0, 'f', 2)
+                   .arg(figures.slowest, 0, 'f', 2);
+    };
+    out << QStringLiteral("%1 items of %2, platform %3, %4 runs; \"%5\" leaves %6 entries\n\n")
+               .arg(tray.model()->rowCount())
+               .arg(longTexts ? QStringLiteral("64 KB") : QStringLiteral("one line"))
+               .arg(QGuiApplication::platformName())
+               .arg(runs)
+               .arg(typed)
+               .arg(shownAtEnd);
+    out << "| key press to repainted menu | median | slowest | target |\n|---|---|---|---|\n";
+    row(QStringLiteral("a typed character (narrowing)"), narrowing);
+    row(QStringLiteral("Backspace (widening)"), widening);
+    row(QStringLiteral("Escape (all %1 entries back)").arg(historySize), clearing);
+    return 0;
+}

@@ -193,7 +193,10 @@ void QFilteringMenuView::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
-    if (!command && isTypedText(event->text())) {
+    // Space chooses the active entry, as in any menu, until a filter is under way: then it is
+    // the blank between two words.
+    const bool choosing = event->key() == Qt::Key_Space && filter.isEmpty();
+    if (!command && !choosing && isTypedText(event->text())) {
         setFilterText(filter + event->text());
         event->accept();
         return;

@@ -14,8 +14,9 @@ class QAction;
 // ignoring case, stay shown, and the first of them becomes the active entry. The filter text is
 // shown in a first, disabled entry; Backspace takes back its last character, Escape clears it (a
 // second Escape closes the menu), and a filter that matches nothing shows one disabled entry that
-// says so. Arrow keys, Return and the mouse work on the entries that remain, which still carry
-// the model's own indexes. Every opening starts without a filter.
+// says so. Space chooses the active entry as before while nothing has been typed. Arrow keys, Return and the
+// mouse work on the entries that remain, which still carry the model's own indexes. Every opening starts
+// without a filter.
 //
 // Only the top level is filtered: a row with children stays or goes with its own text.
 class QFilteringMenuView : public QMenuView

@@ -7,6 +7,7 @@
 #include <QInputMethodEvent>
 #include <QSignalSpy>
 #include <QStandardItemModel>
+#include <QStyle>
 #include <QTest>
 
 namespace {
@@ -237,11 +238,22 @@ private Q_SLOTS:
         QCOMPARE(changes.count(), 0);
         QCOMPARE(active(view), QStringLiteral("Beta"));
 
-        // Shift gives capitals, and a blank is typed like any character.
+        // Shift gives capitals, and a blank between words is typed like any character.
         QTest::keyClick(&view, 'D', Qt::ShiftModifier);
         type(&view, QStringLiteral("elta "));
         QCOMPARE(view.filterText(), QStringLiteral("Delta "));
         QCOMPARE(shown(view), (QStringList{"[Delta ]", "|", "[No match]"}));
+        view.close();
+
+        // With nothing typed, Space does what it does in any menu of the style: it chooses the
+        // active entry or nothing, and starts no filter.
+        QSignalSpy chosen(&view, &QMenuView::triggered);
+        open(view);
+        QTest::keyClick(&view, Qt::Key_Down);
+        QTest::keyClick(&view, Qt::Key_Space);
+        QCOMPARE(view.filterText(), QString());
+        QCOMPARE(chosen.count(),
+                 view.style()->styleHint(QStyle::SH_Menu_SpaceActivatesItem, nullptr, &view) ? 1 : 0);
         view.close();
     }
 

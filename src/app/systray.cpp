@@ -103,7 +103,7 @@ Systray::Systray(QObject *parent)
     // tile the menu like an editor, across half the screen, and squeeze the user's windows to
     // make room for it.
     connect(menuView, &QMenu::aboutToShow, menuView, [this] { freezeMenuSize(); });
-    connect(menuView, &QFilteringMenuView::filterTextChanged, menuView, [this] {
+    connect(menuView, &QFilteringMenuView::shownEntriesChanged, menuView, [this] {
         if (menuView->isVisible())
             fitMenuSize();
     });

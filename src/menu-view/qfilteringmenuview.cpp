@@ -17,13 +17,11 @@ namespace {
 constexpr Qt::KeyboardModifiers commandModifiers = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
 
 // Text that can be part of a filter: no control characters (Tab, Return, Backspace, Escape and
-// Delete give those), nothing unassigned.
+// Delete give those). Format characters stay: emoji sequences are joined by one.
 bool isTypedText(const QString &text)
 {
-    if (text.isEmpty())
-        return false;
-    const QList<uint> codePoints = text.toUcs4();
-    return std::all_of(codePoints.cbegin(), codePoints.cend(), [](uint c) { return QChar::isPrint(c); });
+    return !text.isEmpty() && std::none_of(text.cbegin(), text.cend(),
+                                           [](QChar c) { return c.category() == QChar::Other_Control; });
 }
 
 QString withoutLastCharacter(const QString &text)
@@ -105,16 +103,8 @@ void QFilteringMenuView::addTrailingEntries()
 void QFilteringMenuView::applyFilter(const QString &previous)
 {
     const bool filtering = !filter.isEmpty();
-    if (filtering && !filterEntry) {
-        // Made at the first key press only: until the user types, the menu is the plain view.
-        QAction *first = actions().value(0);
-        filterEntry = new QAction(this);
-        filterEntry->setEnabled(false);
-        insertAction(first, filterEntry);
-        filterSeparator = insertSeparator(first);
-        noMatchEntry = addAction(tr("No match"));
-        noMatchEntry->setEnabled(false);
-    }
+    if (filtering)
+        addFilterEntries();
 
     // An open menu lays out all its entries again for every entry shown or hidden, which makes a
     // key press quadratic in the number of entries (60 ms for 99); once at the end is enough.
@@ -158,8 +148,26 @@ void QFilteringMenuView::applyFilter(const QString &previous)
     // First, so that whoever fits the menu's size to the entries left does so before the active
     // entry is scrolled into view.
     Q_EMIT filterTextChanged(filter);
+    Q_EMIT shownEntriesChanged();
     if (isVisible())
         setActiveAction(firstRemaining);
+}
+
+void QFilteringMenuView::addFilterEntries()
+{
+    // Made when first needed: until the user types, the menu is the plain view of the model.
+    if (filterEntry)
+        return;
+    QAction *first = actions().value(0);
+    filterEntry = new QAction(this);
+    filterEntry->setEnabled(false);
+    filterEntry->setVisible(false);
+    insertAction(first, filterEntry);
+    filterSeparator = insertSeparator(first);
+    filterSeparator->setVisible(false);
+    noMatchEntry = addAction(tr("No match"));
+    noMatchEntry->setEnabled(false);
+    noMatchEntry->setVisible(false);
 }
 
 void QFilteringMenuView::showFilterEntry()
@@ -206,10 +214,16 @@ void QFilteringMenuView::keyPressEvent(QKeyEvent *event)
 
 void QFilteringMenuView::inputMethodEvent(QInputMethodEvent *event)
 {
+    const bool composing = event->preeditString() != preedit;
     preedit = event->preeditString();
-    if (isTypedText(event->commitString()))
+    if (isTypedText(event->commitString())) {
         setFilterText(filter + event->commitString());
-    showFilterEntry();
+    } else if (composing) {
+        if (!preedit.isEmpty())
+            addFilterEntries();
+        showFilterEntry();
+        Q_EMIT shownEntriesChanged();
+    }
     event->accept();
 }
 

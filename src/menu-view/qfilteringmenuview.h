@@ -14,8 +14,9 @@ class QAction;
 // ignoring case, stay shown, and the first of them becomes the active entry. The filter text is
 // shown in a first, disabled entry; Backspace takes back its last character, Escape clears it (a
 // second Escape closes the menu), and a filter that matches nothing shows one disabled entry that
-// says so. Space chooses the active entry as before while nothing has been typed. Arrow keys, Return and the
-// mouse work on the entries that remain, which still carry the model's own indexes. Every opening starts
+// says so. Space chooses the active entry as before while nothing has been typed. Arrow keys,
+// Return and the mouse work on the entries that remain, which still carry the model's own
+// indexes. Text from input methods and compose keys is typed as well. Every opening starts
 // without a filter.
 //
 // Only the top level is filtered: a row with children stays or goes with its own text.
@@ -41,6 +42,10 @@ public:
 Q_SIGNALS:
     // The entries shown have changed to those that match the text (empty: all of them).
     void filterTextChanged(const QString &text);
+    // The entries shown have changed: after each change of the filter, and when what an input
+    // method is composing appears in the filter entry or leaves it. An open menu whose size is
+    // fixed is fitted to them here.
+    void shownEntriesChanged();
 
 protected:
     bool addLeadingEntries() override;
@@ -61,6 +66,7 @@ private:
     };
 
     void applyFilter(const QString &previous);
+    void addFilterEntries();
     void showFilterEntry();
 
     int role = Qt::DisplayRole;

@@ -274,10 +274,12 @@ private Q_SLOTS:
         QCOMPARE(shown(view), (QStringList{"[è]", "|", "Crème brûlée"}));
 
         // What an input method is still composing is shown but does not filter yet.
+        QSignalSpy shownChanges(&view, &QFilteringMenuView::shownEntriesChanged);
         QInputMethodEvent composing(QStringLiteral("とう"), {});
         QApplication::sendEvent(&view, &composing);
         QCOMPARE(view.filterText(), QStringLiteral("è"));
         QCOMPARE(shown(view), (QStringList{"[èとう]", "|", "Crème brûlée"}));
+        QCOMPARE(shownChanges.count(), 1);
         QCOMPARE(view.inputMethodQuery(Qt::ImCursorRectangle).toRect(),
                  view.actionGeometry(view.actions().first()));
 
@@ -286,10 +288,29 @@ private Q_SLOTS:
         committed.setCommitString(QStringLiteral("東京"));
         QApplication::sendEvent(&view, &committed);
         QCOMPARE(shown(view), (QStringList{"[東京]", "|", "東京タワー"}));
+        QCOMPARE(shownChanges.count(), 3);
+
+        // An emoji sequence, joined by a format character, is typed whole.
+        QInputMethodEvent emoji;
+        emoji.setCommitString(QString::fromUtf8("\xf0\x9f\x91\xa9\xe2\x80\x8d\xf0\x9f\x92\xbb"));
+        QApplication::sendEvent(&view, &emoji);
+        QCOMPARE(view.filterText(), QStringLiteral("東京") + emoji.commitString());
+        QTest::keyClick(&view, Qt::Key_Escape);
+
+        // Composing from an empty filter shows the filter entry at once.
+        view.close();
+        open(view);
+        QInputMethodEvent first(QStringLiteral("と"), {});
+        QApplication::sendEvent(&view, &first);
+        QCOMPARE(shown(view).mid(0, 2), (QStringList{"[と]", "|"}));
+        QCOMPARE(view.filterText(), QString());
+        view.close();
+
         // Key events that carry such text directly are typed as well.
+        open(view);
         QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("タ"));
         QApplication::sendEvent(&view, &press);
-        QCOMPARE(view.filterText(), QStringLiteral("東京タ"));
+        QCOMPARE(shown(view), (QStringList{"[タ]", "|", "東京タワー"}));
         view.close();
     }
 

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <utility>
 
 namespace Morv {
 
@@ -50,13 +51,17 @@ void ClipboardWrap::onChanged(QClipboard::Mode mode)
 {
     if (!enabled)
         return;
-    pendingMode = mode;
+    if (!pendingModes.contains(mode))
+        pendingModes.append(mode);
     timer->start();
 }
 
 void ClipboardWrap::emitChanged()
 {
-    Q_EMIT changed(pendingMode);
+    // A receiver may write to a clipboard, and a platform may report that later in this pass.
+    const QList<QClipboard::Mode> modes = std::exchange(pendingModes, {});
+    for (QClipboard::Mode mode : modes)
+        Q_EMIT changed(mode);
 }
 
 } // namespace Morv

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QClipboard>
+#include <QList>
 #include <QObject>
 
 class KSystemClipboard;
@@ -12,8 +13,10 @@ class QTimer;
 namespace Morv {
 
 // The program's only access to the platform clipboards. Gathers the platform's change
-// notifications into one per pass of the event loop (carrying the mode of the last of them) and
-// drops those that the program's own writes cause while they are being made.
+// notifications of one pass of the event loop into one per clipboard, emitted in the order the
+// clipboards first changed, and drops those that the program's own writes cause while they are
+// being made. (Keeping only the last clipboard of a pass lost copies: programs that set the
+// clipboard and the selection in one go had their clipboard copy dropped.)
 class ClipboardWrap : public QObject
 {
     Q_OBJECT
@@ -41,7 +44,7 @@ private:
 
     KSystemClipboard *clipboard;
     bool enabled = true;
-    QClipboard::Mode pendingMode = QClipboard::Clipboard;
+    QList<QClipboard::Mode> pendingModes;
     QTimer *timer;
 };
 

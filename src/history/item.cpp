@@ -2,11 +2,11 @@
 
 #include "item.h"
 
+#include "clipboardformats.h"
 #include "clipboardwrap.h"
 #include "preferences.h"
 
 #include <QMimeData>
-#include <QRegularExpression>
 #include <QUrl>
 
 namespace Morv {
@@ -42,15 +42,10 @@ Item::Item(QClipboard::Mode mode)
     if (formats.isEmpty())
         valid = false;
 
-    // image/x-bmp, image/x-MS-bmp and the like are the same bitmap again.
-    static const QRegularExpression bmpAlias(QStringLiteral("^image/.+-bmp$"));
-    const bool hasBmp = formats.contains(QStringLiteral("image/bmp"));
+    const bool bitmapOffered = formats.contains(ClipboardFormats::bitmap);
     for (const QString &format : formats) {
-        if (!format.contains(QLatin1Char('/')))
-            continue; // platform target names such as TARGETS or TIMESTAMP
-        if (hasBmp && bmpAlias.match(format).hasMatch())
-            continue;
-        itemContent.insert(format, mime->data(format));
+        if (ClipboardFormats::isKept(format, bitmapOffered))
+            itemContent.insert(format, mime->data(format));
     }
 
     itemText = mime->text();
@@ -112,7 +107,7 @@ QClipboard::Mode Item::oppositeMode(QClipboard::Mode mode)
 bool Item::isSecret(const QMimeData *mime)
 {
     // Asking for the format list first spares a round trip to the owner for ordinary offers.
-    static const QString hint = QStringLiteral("x-kde-passwordManagerHint");
+    const QString &hint = ClipboardFormats::passwordManagerHint;
     return mime && mime->hasFormat(hint) && mime->data(hint) == "secret";
 }
 

@@ -77,16 +77,31 @@ QString typeText(ContentType type)
 }
 
 // The text with each line stripped of leading and trailing whitespace. Copied texts can be huge,
-// so only as much is built as a cut to `limit` code units can show (everything for a negative
-// limit); one unit more is kept so that the cut can see a surrogate pair at its edge.
+// so only as much is looked at as a cut to `limit` code units can show (everything for a negative
+// limit); one unit more is kept so that the cut can see a surrogate pair at its edge. A line of
+// megabytes is neither searched to its end nor copied.
 QString trimmedLines(const QString &text, qsizetype limit)
 {
+    const qsizetype size = text.size();
+    const auto isBlank = [&text](qsizetype at) {
+        return text.at(at) != QLatin1Char('\n') && text.at(at).isSpace();
+    };
     QString result;
     qsizetype start = 0;
     for (;;) {
-        const qsizetype end = text.indexOf(QLatin1Char('\n'), start);
-        result += QStringView(text).mid(start, end < 0 ? -1 : end - start).trimmed();
-        if (end < 0 || (limit >= 0 && result.size() > limit))
+        while (start < size && isBlank(start))
+            ++start;
+        const qsizetype room = limit < 0 ? size - start : limit + 1 - result.size();
+        const qsizetype found = QStringView(text).mid(start, room).indexOf(QLatin1Char('\n'));
+        const qsizetype shown = found < 0 ? qMin(start + room, size) : start + found;
+        // Where the line ends; a line cut by the room ends there only if nothing but blanks follow.
+        qsizetype end = shown;
+        while (end < size && isBlank(end))
+            ++end;
+        const bool wholeLine = end == size || text.at(end) == QLatin1Char('\n');
+        QStringView line = QStringView(text).mid(start, shown - start);
+        result += wholeLine ? line.trimmed() : line;
+        if (!wholeLine || end == size || (limit >= 0 && result.size() > limit))
             break;
         result += QLatin1Char('\n');
         start = end + 1;

@@ -6,6 +6,9 @@
 #ifdef MORV_HAVE_WAYLAND
 #include "ksystemclipboard_wayland.h"
 #endif
+#ifdef MORV_HAVE_X11_CLIPBOARD
+#include "ksystemclipboard_x11.h"
+#endif
 
 #include <QGuiApplication>
 
@@ -32,6 +35,13 @@ std::unique_ptr<KSystemClipboard> createForPlatform()
             "not be seen");
 #endif
     }
+#ifdef MORV_HAVE_X11_CLIPBOARD
+    // Qt's xcb clipboard reads other programs' offers on the GUI thread and waits for each answer.
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        if (std::unique_ptr<X11SystemClipboard> clipboard = X11SystemClipboard::create())
+            return clipboard;
+    }
+#endif
     return std::make_unique<QtSystemClipboard>();
 }
 

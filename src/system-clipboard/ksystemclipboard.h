@@ -25,6 +25,11 @@ public:
     // it was created with, so replacing that one leaves the wrapper with a dangling pointer.
     static void setInstance(std::unique_ptr<KSystemClipboard> clipboard);
 
+    // The largest offer a backend reads from another program, all its formats together, in bytes.
+    // A larger one is not taken (one warning), so that an owner that streams without end cannot
+    // exhaust the memory.
+    static constexpr qsizetype maximumOfferSize = qsizetype(256) * 1024 * 1024;
+
     // The current offer of a clipboard, or null. The caller does not own it, and it may change
     // with the next change of that clipboard.
     virtual const QMimeData *mimeData(QClipboard::Mode mode) const = 0;

@@ -15,12 +15,10 @@
 #include <QImage>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <QTest>
-#include <qpa/qplatformnativeinterface.h>
 
 #include <memory>
 
@@ -101,24 +99,9 @@ class TestClipboardX11 : public QObject
 
     QStringList rows() const { return ModelRows::displayTexts(*model); }
 
-    // An entry chosen in the menu comes with the click or key press that chose it, and Qt dates
-    // the selection it then takes with that event's time. A choice made from here has no event:
-    // Qt's time is that of the last event it handled, and when another program took the
-    // clipboard after that event, the X server refuses an ownership dated before the change.
-    // So the choice gets the server's time of now, as the event would have given it.
-    void choose(int row)
-    {
-        QPlatformNativeInterface *native = QGuiApplication::platformNativeInterface();
-        QScreen *screen = QGuiApplication::primaryScreen();
-        const auto now = quint32(quintptr(native->nativeResourceForScreen("gettimestamp", screen)));
-        // The plugin hands its functions out under one generic type; this one is
-        // void (QScreen *, xcb_timestamp_t).
-        const auto setAppTime = reinterpret_cast<void (*)(QScreen *, quint32)>(
-            reinterpret_cast<void *>(native->nativeResourceFunctionForScreen("setapptime")));
-        QVERIFY(now != 0 && setAppTime);
-        setAppTime(screen, now);
-        model->indexTriggered(model->index(row));
-    }
+    // A choice made from here comes with no click or key press to date it: the clipboard stamps its
+    // write with the server's time itself.
+    void choose(int row) { model->indexTriggered(model->index(row)); }
 
     // The row shown in bold, -1 for none, -2 when several are.
     int currentRow() const { return ModelRows::boldRow(*model); }

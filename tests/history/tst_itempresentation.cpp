@@ -174,6 +174,15 @@ private Q_SLOTS:
                                        << "Url: file:///a\nfile:///b\n";
         QTest::newRow("on: many lines, cut")
             << true << 9 << int(Morv::PlainText) << QString("  x  \n").repeated(50000) << "x\nx\nx\nx\nx";
+        // A line longer than what is shown: not copied whole, and still trimmed only at its ends.
+        QTest::newRow("on: one huge line")
+            << true << 6 << int(Morv::PlainText) << "  big " + QString(3000000, QLatin1Char('y')) << "big yy";
+        QTest::newRow("on: blanks up to the line's end go")
+            << true << 6 << int(Morv::PlainText) << "ab" + QString(3000000, QLatin1Char(' ')) + "\n  cd"
+            << "ab\ncd";
+        QTest::newRow("on: blanks inside a long line stay")
+            << true << 6 << int(Morv::PlainText) << "ab" + QString(100, QLatin1Char(' ')) + "cd"
+            << "ab    ";
         QTest::newRow("on: surrogate at the edge")
             << true << 3 << int(Morv::PlainText) << QString::fromUtf8("   ab\xf0\x9f\x98\x80") << "ab";
     }

@@ -10,9 +10,11 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QSignalSpy>
+#include <QSocketNotifier>
 #include <QTest>
 #include <QTimer>
 
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <optional>
@@ -364,6 +366,61 @@ private Q_SLOTS:
         const QMimeData *mime = clipboard->mimeData(QClipboard::Clipboard);
         QCOMPARE(mime->formats(), QStringList({"text/plain"}));
         QCOMPARE(mime->data("text/plain"), "arrived");
+    }
+
+    void anOfferLargerThanTheBoundIsNotTaken()
+    {
+        makeClipboard(true, 2000);
+        QSignalSpy changed(clipboard.get(), &KSystemClipboard::changed);
+        device->offer(QClipboard::Clipboard, {{"text/plain", "before the flood"}});
+        QVERIFY(changed.wait());
+
+        // An owner that streams without end, as fast as the pipe takes it, until the reader goes.
+        int writer = -1;
+        device->offer(QClipboard::Clipboard, {{"text/plain", ""}, {"text/html", "<p>"}},
+                      [&writer](const QString &type, int fd) {
+                          if (type == "text/plain")
+                              writer = fd;
+                          else
+                              ::close(fd);
+                      });
+        QVERIFY(writer >= 0);
+        ::fcntl(writer, F_SETFL, ::fcntl(writer, F_GETFL) | O_NONBLOCK);
+        const auto previous = std::signal(SIGPIPE, SIG_IGN);
+        const QByteArray piece(1024 * 1024, 'x');
+        qint64 written = 0;
+        bool readerGone = false;
+        QSocketNotifier writable(writer, QSocketNotifier::Write);
+        connect(&writable, &QSocketNotifier::activated, this, [&] {
+            for (;;) {
+                const ssize_t count = ::write(writer, piece.constData(), piece.size());
+                if (count > 0) {
+                    written += count;
+                    continue;
+                }
+                if (count < 0 && errno == EPIPE) {
+                    readerGone = true;
+                    writable.setEnabled(false);
+                }
+                return;
+            }
+        });
+        QTest::ignoreMessage(QtWarningMsg,
+                             "The clipboard's owner offers more than 256 MiB: its offer is not taken");
+        QTRY_VERIFY_WITH_TIMEOUT(readerGone, 60000);
+        writable.setEnabled(false);
+        ::close(writer);
+        std::signal(SIGPIPE, previous);
+
+        // Given up at the bound, not at the end of memory; no change, the content before stays.
+        QVERIFY2(written > KSystemClipboard::maximumOfferSize &&
+                     written < 2 * KSystemClipboard::maximumOfferSize,
+                 qPrintable(QString::number(written)));
+        QVERIFY(!changed.wait(300));
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(bytesOf(clipboard->mimeData(QClipboard::Clipboard), "text/plain"), "before the flood");
+        // The first offer's text, then this one's: text/html is not asked for.
+        QCOMPARE(device->log->received, QStringList({"text/plain", "text/plain"}));
     }
 
     void aSlowOwnerWithinTheTimeoutIsReadWhole()

@@ -202,8 +202,11 @@ void WaylandSystemClipboard::readFinished(QClipboard::Mode mode, OfferReader *re
     if (!selected || selected->reader != reader)
         return;
     selected->reader = nullptr;
-    selected->data = reader->takeMimeData();
     reader->deleteLater();
+    // Too large to take: the selection is not empty, and what was read before stays.
+    if (reader->wasTooLarge())
+        return;
+    selected->data = reader->takeMimeData();
     Q_EMIT changed(mode);
 }
 

@@ -19,7 +19,8 @@ class OfferReader;
 // Every new offer of another client is read completely, asynchronously, and reported with
 // changed() once it is in memory, so mimeData() always answers at once from data already read.
 // An owner that sends nothing for defaultReadTimeout ms costs that long at most: its format is
-// skipped (see OfferReader). Our own content is served to any number of pastes by non-blocking
+// skipped (see OfferReader). An offer larger than maximumOfferSize is not taken: no change is
+// reported. Our own content is served to any number of pastes by non-blocking
 // writers; while it is on a selection, the compositor's echo of it is not reported as a change,
 // and our own writes report nothing either.
 //

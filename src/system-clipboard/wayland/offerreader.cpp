@@ -2,6 +2,7 @@
 
 #include "offerreader.h"
 
+#include "ksystemclipboard.h"
 #include "rawmimedata.h"
 
 #include <algorithm>
@@ -93,11 +94,16 @@ void OfferReader::readAvailable()
         if (count > 0) {
             budget -= count;
             progress = true;
+            if (held + buffer.size() > KSystemClipboard::maximumOfferSize) {
+                giveUpTooLarge();
+                return;
+            }
             continue;
         }
         if (count == 0) {
             // End of file: the owner has written everything.
             buffer.squeeze();
+            held += buffer.size();
             mimeData->add(currentType, buffer);
             buffer = QByteArray();
             closePipe();
@@ -135,6 +141,18 @@ void OfferReader::timedOut()
     buffer = QByteArray();
     closePipe();
     next = types.size();
+    finish();
+}
+
+void OfferReader::giveUpTooLarge()
+{
+    qWarning("The clipboard's owner offers more than %lld MiB: its offer is not taken",
+             static_cast<long long>(KSystemClipboard::maximumOfferSize / (1024 * 1024)));
+    tooLarge = true;
+    buffer = QByteArray();
+    closePipe();
+    next = types.size();
+    mimeData = std::make_unique<RawMimeData>();
     finish();
 }
 

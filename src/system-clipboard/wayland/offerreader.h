@@ -21,8 +21,9 @@ class RawMimeData;
 // at once would only make them queue up), each through a non-blocking pipe watched by a socket
 // notifier. An owner that sends nothing for `timeout` milliseconds is taken for hung: the type is
 // given up, and so are the types after it, with one warning; the offer is then complete with what
-// arrived. Nothing is ever read synchronously from the owner, which also makes reading an offer of
-// this very process safe.
+// arrived. An offer larger than KSystemClipboard::maximumOfferSize is given up at that size, with one
+// warning, and has no content (wasTooLarge()). Nothing is ever read synchronously from the owner,
+// which also makes reading an offer of this very process safe.
 class OfferReader : public QObject
 {
     Q_OBJECT
@@ -35,6 +36,9 @@ public:
     void start();
 
     bool isFinished() const { return done; }
+
+    // Whether the offer was given up for its size; it is then not to be taken.
+    bool wasTooLarge() const { return tooLarge; }
 
     // Reads in place, without running the event loop, until the offer is complete or the deadline
     // has passed. For start-up only, when nothing of ours can be the owner. True when complete.
@@ -54,6 +58,7 @@ private:
     bool requestNext();
     void readAvailable();
     void timedOut();
+    void giveUpTooLarge();
     void closePipe();
     void finish();
 
@@ -68,5 +73,7 @@ private:
     QTimer idleTimer;
     QElapsedTimer sinceProgress;
     std::unique_ptr<RawMimeData> mimeData;
+    qsizetype held = 0; // bytes of the types read so far
+    bool tooLarge = false;
     bool done = false;
 };

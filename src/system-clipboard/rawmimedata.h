@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QMimeData>
 #include <QPair>
@@ -17,7 +18,19 @@ class RawMimeData final : public QMimeData
     Q_OBJECT
 
 public:
+    // Formats with their bytes, in the order the owner listed them.
+    using Entries = QList<QPair<QString, QByteArray>>;
+    // Texts of formats decoded ahead, see addDecodedText().
+    using DecodedTexts = QHash<QString, QString>;
+
+    RawMimeData() = default;
+    explicit RawMimeData(Entries entries, DecodedTexts decodedTexts = {});
+
     void add(const QString &format, const QByteArray &bytes);
+
+    // The text of a format, decoded ahead (on the thread that read it) exactly as QMimeData decodes
+    // it for text(): megabytes of text then cost the GUI thread nothing to ask for.
+    void addDecodedText(const QString &format, const QString &text);
 
     QStringList formats() const override;
     bool hasFormat(const QString &mimeType) const override;
@@ -26,5 +39,6 @@ protected:
     QVariant retrieveData(const QString &mimeType, QMetaType type) const override;
 
 private:
-    QList<QPair<QString, QByteArray>> entries;
+    Entries entries;
+    QHash<QString, QString> decodedTexts;
 };

@@ -4,9 +4,19 @@
 
 #include <algorithm>
 
+RawMimeData::RawMimeData(Entries entries, DecodedTexts decodedTexts)
+    : entries(std::move(entries))
+    , decodedTexts(std::move(decodedTexts))
+{}
+
 void RawMimeData::add(const QString &format, const QByteArray &bytes)
 {
     entries.append({format, bytes});
+}
+
+void RawMimeData::addDecodedText(const QString &format, const QString &text)
+{
+    decodedTexts.insert(format, text);
 }
 
 QStringList RawMimeData::formats() const
@@ -24,8 +34,13 @@ bool RawMimeData::hasFormat(const QString &mimeType) const
                        [&mimeType](const auto &entry) { return entry.first == mimeType; });
 }
 
-QVariant RawMimeData::retrieveData(const QString &mimeType, QMetaType) const
+QVariant RawMimeData::retrieveData(const QString &mimeType, QMetaType type) const
 {
+    if (type.id() == QMetaType::QString) {
+        const auto decoded = decodedTexts.constFind(mimeType);
+        if (decoded != decodedTexts.constEnd())
+            return decoded.value();
+    }
     for (const auto &entry : entries) {
         if (entry.first == mimeType)
             return entry.second;

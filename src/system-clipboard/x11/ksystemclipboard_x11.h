@@ -1,0 +1,78 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
+#pragma once
+
+#include "ksystemclipboard.h"
+#include "x11selectionwatcher.h"
+
+#include <array>
+#include <memory>
+
+class QThread;
+
+// The clipboard and the primary selection of an X11 display, read without ever making the GUI
+// thread wait for another program. Qt's own clipboard reads a foreign offer on the GUI thread when
+// asked, waits up to 5 s for each answer and returns a read that timed out as empty data; a hung
+// owner froze the applet and looked like an emptied clipboard.
+//
+// Here a thread of its own, with an X connection of its own, watches the owners and reads every
+// new offer completely (X11SelectionWatcher) before changed() is emitted, so that mimeData()
+// answers at once from bytes in memory. An owner that makes no progress for defaultReadTimeout ms,
+// or that offers more than maximumOfferSize, is not taken: no change is reported, one warning names
+// its window, and mimeData() goes on answering what it answered before. Only an owner that is gone
+// (or an offer without formats) empties a selection.
+//
+// Writing stays with QClipboard, which serves our content (INCR included) from the event loop. Each
+// write is stamped with a fresh server time: the X server silently ignores an ownership older than
+// the current owner's, and Qt's own time is that of the last event it handled. Our own content
+// coming back is not reported as a change.
+//
+// There is no find buffer: it reads as no offer and ignores writes.
+class X11SystemClipboard : public KSystemClipboard
+{
+    Q_OBJECT
+
+public:
+    // Silence from an owner after which its offer is not taken, in ms.
+    static constexpr int defaultReadTimeout = 2000;
+    // How long start-up waits for the content already on the selections, in ms. What takes longer
+    // is reported as a change once read.
+    static constexpr int startUpWait = 1000;
+
+    // Where offers are read: on a thread of the clipboard's own, or on the GUI thread, driven by its
+    // event loop, which only the benchmark uses (to compare). On the GUI thread there is no
+    // start-up wait.
+    enum class ReaderThread { Own, Gui };
+
+    // The clipboards of the display Qt's xcb platform is connected to, with the content of the
+    // moment already read (waiting startUpWait ms at most). Null, after one warning, when no
+    // connection of its own or no XFixes is to be had. Only under Qt's xcb platform.
+    static std::unique_ptr<X11SystemClipboard> create(ReaderThread readerThread = ReaderThread::Own);
+
+    ~X11SystemClipboard() override;
+
+    const QMimeData *mimeData(QClipboard::Mode mode) const override;
+    void setMimeData(QMimeData *mime, QClipboard::Mode mode) override;
+
+    // Ends reading; the content already read stays readable. Called before the application object
+    // goes, and by the destructor.
+    void stopReading();
+
+private:
+    X11SystemClipboard(std::unique_ptr<X11SelectionWatcher::Shared> shared,
+                       std::unique_ptr<X11SelectionWatcher> watcher, ReaderThread readerThread);
+
+    void offerRead(QClipboard::Mode mode, quint32 time, const RawMimeData::Entries &entries,
+                   const RawMimeData::DecodedTexts &texts);
+    void ownerGone(QClipboard::Mode mode, quint32 change, quint32 time);
+    void readProblem(QClipboard::Mode mode, const QString &reason);
+    bool waitForStartUpContent(int timeout);
+    bool isBeforeOwnWrite(int index, quint32 time) const;
+    quint32 stampWithServerTime();
+
+    // Declared first: the watcher uses it until its thread has ended.
+    std::unique_ptr<X11SelectionWatcher::Shared> shared;
+    std::unique_ptr<QThread> thread;
+    std::unique_ptr<X11SelectionWatcher> guiThreadWatcher;
+    std::array<std::unique_ptr<QMimeData>, 2> current;
+};

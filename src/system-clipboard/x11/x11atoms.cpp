@@ -1,0 +1,88 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
+#include "x11atoms.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+struct FreeDeleter
+{
+    void operator()(void *pointer) const { std::free(pointer); }
+};
+
+template<typename T>
+using Reply = std::unique_ptr<T, FreeDeleter>;
+
+} // namespace
+
+X11Atoms::X11Atoms(xcb_connection_t *connection)
+    : connection(connection)
+{
+    const QList<std::pair<const char *, xcb_atom_t *>> fixed = {
+        {"CLIPBOARD", &clipboard},
+        {"TARGETS", &targets},
+        {"INCR", &incr},
+        {"UTF8_STRING", &utf8String},
+        {"TEXT", &text},
+        {"text/plain", &textPlain},
+        {"text/uri-list", &uriList},
+        {"text/x-moz-url", &mozUrl},
+        {"MORV_CLIP_TRANSFER", &transfer},
+        {"MORV_CLIP_CLOCK", &clock},
+    };
+    const QList<const char *> protocol = {"MULTIPLE", "TIMESTAMP",       "SAVE_TARGETS",
+                                          "DELETE",   "INSERT_PROPERTY", "INSERT_SELECTION"};
+
+    // All requests first, then all replies: one round trip instead of one per atom.
+    QList<xcb_intern_atom_cookie_t> cookies;
+    for (const auto &[name, atom] : fixed)
+        cookies.append(xcb_intern_atom(connection, false, uint16_t(std::strlen(name)), name));
+    for (const char *name : protocol)
+        cookies.append(xcb_intern_atom(connection, false, uint16_t(std::strlen(name)), name));
+
+    for (qsizetype i = 0; i < cookies.size(); ++i) {
+        const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection, cookies.at(i), nullptr));
+        const xcb_atom_t atom = reply ? reply->atom : XCB_NONE;
+        if (i < fixed.size()) {
+            *fixed.at(i).second = atom;
+            known.insert(atom, QString::fromLatin1(fixed.at(i).first));
+        } else if (atom != XCB_NONE) {
+            protocolTargets.append(atom);
+        }
+    }
+    protocolTargets.append(targets);
+    protocolTargets.append(incr);
+}
+
+bool X11Atoms::isProtocolTarget(xcb_atom_t atom) const
+{
+    return protocolTargets.contains(atom);
+}
+
+QList<QString> X11Atoms::names(const QList<xcb_atom_t> &atoms)
+{
+    QList<xcb_atom_t> unknown;
+    QList<xcb_get_atom_name_cookie_t> cookies;
+    for (xcb_atom_t atom : atoms) {
+        if (atom == XCB_NONE || known.contains(atom) || unknown.contains(atom))
+            continue;
+        unknown.append(atom);
+        cookies.append(xcb_get_atom_name(connection, atom));
+    }
+    for (qsizetype i = 0; i < unknown.size(); ++i) {
+        const Reply<xcb_get_atom_name_reply_t> reply(
+            xcb_get_atom_name_reply(connection, cookies.at(i), nullptr));
+        // Atom names are Latin-1 by the protocol; MIME type names are ASCII.
+        known.insert(unknown.at(i), reply ? QString::fromLatin1(xcb_get_atom_name_name(reply.get()),
+                                                                xcb_get_atom_name_name_length(reply.get()))
+                                          : QString());
+    }
+    QList<QString> result;
+    result.reserve(atoms.size());
+    for (xcb_atom_t atom : atoms)
+        result.append(known.value(atom));
+    return result;
+}

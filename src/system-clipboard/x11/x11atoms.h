@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QString>
+
+#include <xcb/xcb.h>
+
+// The atoms the X11 clipboard reader works with, interned once, and the names of the atoms owners
+// list as their targets, looked up once per connection. Used on the reader's thread only.
+class X11Atoms
+{
+public:
+    // Interns the fixed atoms (one round trip to the server for all of them).
+    explicit X11Atoms(xcb_connection_t *connection);
+
+    xcb_atom_t clipboard = XCB_NONE;
+    xcb_atom_t primary = XCB_ATOM_PRIMARY;
+    xcb_atom_t targets = XCB_NONE;
+    xcb_atom_t incr = XCB_NONE;
+    xcb_atom_t utf8String = XCB_NONE;
+    xcb_atom_t text = XCB_NONE;
+    xcb_atom_t textPlain = XCB_NONE;
+    xcb_atom_t uriList = XCB_NONE;
+    xcb_atom_t mozUrl = XCB_NONE;
+    // The property on our own windows that owners write the content into.
+    xcb_atom_t transfer = XCB_NONE;
+    // The property whose zero-length change yields the server's time.
+    xcb_atom_t clock = XCB_NONE;
+
+    // Targets of the selection protocol itself, which name no content.
+    bool isProtocolTarget(xcb_atom_t atom) const;
+
+    // The names of the atoms, in their order; an atom the server does not know gets an empty name.
+    QList<QString> names(const QList<xcb_atom_t> &atoms);
+
+private:
+    xcb_connection_t *connection;
+    QList<xcb_atom_t> protocolTargets;
+    QHash<xcb_atom_t, QString> known;
+};

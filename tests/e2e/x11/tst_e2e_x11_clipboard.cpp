@@ -1,0 +1,291 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
+#include "desktop.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QElapsedTimer>
+#include <QFileInfo>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <functional>
+#include <memory>
+
+using namespace Desktop;
+
+namespace {
+
+// How long a D-Bus call of "show" may take at most, whatever other programs do to the clipboard.
+constexpr qint64 showLimit = 100;
+
+// The program, with its warnings kept for the test (and passed on to the test's log at the end).
+class WatchedApplet : public Applet
+{
+public:
+    WatchedApplet() { process.setProcessChannelMode(QProcess::ForwardedOutputChannel); }
+
+    QString warnings()
+    {
+        errors += process.readAllStandardError();
+        return QString::fromUtf8(errors);
+    }
+
+    QByteArray errors;
+};
+
+// Another program on the display (selection-owner or picture-copier).
+class Owner : public QProcess
+{
+public:
+    Owner(const QString &program, const QStringList &arguments)
+    {
+        setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        start(program, arguments);
+    }
+
+    ~Owner() override
+    {
+        kill();
+        waitForFinished();
+    }
+
+    // Waits for "owner 0x..." or "ready"; the window selection-owner owns the selection with.
+    xcb_window_t waitUntilOwning()
+    {
+        const QDeadlineTimer timer(deadline);
+        while (!timer.hasExpired()) {
+            output += readAllStandardOutput();
+            const qsizetype at = output.indexOf("owner 0x");
+            if (at >= 0 && output.indexOf('\n', at) > 0)
+                return xcb_window_t(
+                    output.mid(at + 8, output.indexOf('\n', at) - at - 8).toUInt(nullptr, 16));
+            if (output.contains("ready\n"))
+                return 1;
+            waitForReadyRead(50);
+        }
+        return 0;
+    }
+
+    QByteArray output;
+};
+
+qint64 settingsSize()
+{
+    return QFileInfo(settingsFile()).size();
+}
+
+} // namespace
+
+// The real program while other programs own the clipboard: hung ones, slow ones, huge ones, ones
+// that die in the middle of a transfer, a terminal that sets clipboard and selection at once, a Qt
+// program copying a picture. Throughout, it answers D-Bus at once; hung owners keep their
+// clipboard and the history keeps what it had; every sound copy is captured.
+class TestE2eX11Clipboard : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<WatchedApplet> applet;
+    xcb_connection_t *connection = nullptr;
+    xcb_atom_t clipboardAtom = XCB_NONE;
+
+    // Calls "show" over and over, for `duration` ms or until `done`, and gives the longest time a
+    // call took to be answered (-1 when one was not answered at all). Leaves the menu closed. The
+    // times of all calls go to the log when one took longer than the limit.
+    static qint64 longestShow(int duration, const std::function<bool()> &done = {})
+    {
+        QList<qint64> times;
+        const QDBusMessage call = QDBusMessage::createMethodCall(
+            QStringLiteral("org.morv.morv-clip"), QStringLiteral("/org/morv/clip"),
+            QStringLiteral("org.morv.clip"), QStringLiteral("show"));
+        QElapsedTimer total;
+        total.start();
+        qint64 longest = 0;
+        int calls = 0;
+        while ((total.elapsed() < duration && !(done && done())) || calls % 2 != 0) {
+            QElapsedTimer one;
+            one.start();
+            const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, deadline);
+            if (reply.type() != QDBusMessage::ReplyMessage)
+                return -1;
+            longest = qMax(longest, one.elapsed());
+            times.append(one.elapsed());
+            ++calls;
+            QTest::qWait(30);
+        }
+        if (longest >= showLimit) {
+            QStringList shown;
+            for (qint64 time : std::as_const(times))
+                shown.append(QString::number(time));
+            qInfo("show took (ms): %s", qPrintable(shown.join(QLatin1Char(' '))));
+        }
+        return longest;
+    }
+
+    xcb_window_t clipboardOwner()
+    {
+        xcb_get_selection_owner_reply_t *reply = xcb_get_selection_owner_reply(
+            connection, xcb_get_selection_owner(connection, clipboardAtom), nullptr);
+        const xcb_window_t owner = reply ? reply->owner : XCB_NONE;
+        std::free(reply);
+        return owner;
+    }
+
+    static bool copyAndWait(const QByteArray &text)
+    {
+        return copy(text) && waitUntil([&] { return storedTexts().value(0) == QString::fromUtf8(text); });
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        connection = xcb_connect(nullptr, nullptr);
+        QVERIFY(!xcb_connection_has_error(connection));
+        xcb_intern_atom_reply_t *reply =
+            xcb_intern_atom_reply(connection, xcb_intern_atom(connection, false, 9, "CLIPBOARD"), nullptr);
+        QVERIFY(reply);
+        clipboardAtom = reply->atom;
+        std::free(reply);
+    }
+
+    void cleanupTestCase() { xcb_disconnect(connection); }
+
+    void init()
+    {
+        removeSettings();
+        QVERIFY(copy("start"));
+        applet = std::make_unique<WatchedApplet>();
+        QVERIFY(applet->startAndWait());
+        QVERIFY(waitUntil([] { return storedTexts() == QStringList{"start"}; }));
+        // The first opening of the menu builds it; that is not what is measured.
+        QVERIFY(callShow());
+        QVERIFY(waitUntil(menuVisible));
+        QVERIFY(callShow());
+        QVERIFY(waitUntil([] { return !menuVisible(); }));
+    }
+
+    void cleanup()
+    {
+        if (applet->isRunning())
+            QCOMPARE(applet->stop(), 0);
+        const QString warnings = applet->warnings();
+        if (!warnings.isEmpty())
+            qInfo().noquote() << "the program said:" << warnings;
+        applet.reset();
+    }
+
+    void anOwnerThatSendsNothingCostsNothing_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("never answers") << QStringLiteral("none");
+        QTest::newRow("lists formats, never sends them") << QStringLiteral("targets");
+    }
+
+    void anOwnerThatSendsNothingCostsNothing()
+    {
+        QFETCH(QString, answer);
+        Owner hung(QStringLiteral(SELECTION_OWNER),
+                   {QStringLiteral("--answer"), answer, QStringLiteral("UTF8_STRING=hung"),
+                    QStringLiteral("text/html=<b>hung</b>")});
+        const xcb_window_t window = hung.waitUntilOwning();
+        QVERIFY(window > 1);
+
+        const qint64 longest = longestShow(3000);
+        QVERIFY2(longest >= 0 && longest < showLimit, qPrintable(QString::number(longest)));
+        QVERIFY(waitUntil([&] {
+            return applet->warnings().contains(
+                QStringLiteral("(window 0x%1) made no progress for 2000 ms").arg(window, 0, 16));
+        }));
+        // Neither captured nor taken for emptied: no restore over the live owner.
+        QCOMPARE(storedTexts(), QStringList{"start"});
+        QCOMPARE(clipboardOwner(), window);
+
+        QVERIFY(copyAndWait("after the hung owner"));
+    }
+
+    void aSlowOwnerIsCaptured()
+    {
+        Owner slow(QStringLiteral(SELECTION_OWNER), {QStringLiteral("--delay"), QStringLiteral("1500"),
+                                                     QStringLiteral("UTF8_STRING=slow but sound")});
+        QVERIFY(slow.waitUntilOwning() > 1);
+        const qint64 longest =
+            longestShow(10000, [] { return storedTexts().value(0) == QLatin1String("slow but sound"); });
+        QVERIFY2(longest >= 0 && longest < showLimit, qPrintable(QString::number(longest)));
+        QCOMPARE(storedTexts(), (QStringList{"slow but sound", "start"}));
+    }
+
+    void fiftyMegabytesOfTextAreCaptured()
+    {
+        QByteArray text(50 * 1000 * 1000, Qt::Uninitialized);
+        for (qsizetype i = 0; i < text.size(); ++i)
+            text[i] = char('a' + (i * 7 + i / 997) % 26);
+        QVERIFY(copy(text));
+        // Stored once the settings file holds it.
+        const qint64 longest = longestShow(60000, [&] { return settingsSize() > text.size(); });
+        QVERIFY2(longest >= 0 && longest < showLimit, qPrintable(QString::number(longest)));
+        const QList<Morv::Item> stored = storedHistory();
+        QCOMPARE(stored.size(), 2);
+        QCOMPARE(sha256(stored.first().content().value(QStringLiteral("text/plain"))), sha256(text));
+    }
+
+    void anOwnerDyingInTheMiddleOfATransferGetsTheClipboardRestored()
+    {
+        QVERIFY(copyAndWait("before the crash"));
+        Owner dying(QStringLiteral(SELECTION_OWNER),
+                    {QStringLiteral("--piece"), QStringLiteral("65536"), QStringLiteral("--die-after-pieces"),
+                     QStringLiteral("10"), QStringLiteral("UTF8_STRING=#3000000")});
+        QVERIFY(dying.waitUntilOwning() > 1);
+        const qint64 longest = longestShow(3000);
+        QVERIFY2(longest >= 0 && longest < showLimit, qPrintable(QString::number(longest)));
+        QCOMPARE(dying.state(), QProcess::NotRunning);
+        // Emptied by an owner that is gone: what was there before comes back.
+        QVERIFY(waitUntil([] { return paste() == "before the crash"; }));
+        QCOMPARE(storedTexts(), (QStringList{"before the crash", "start"}));
+    }
+
+    void copiesToClipboardAndSelectionInOneGoAreAllCaptured()
+    {
+        Owner terminal(QStringLiteral(SELECTION_OWNER),
+                       {QStringLiteral("--selection"), QStringLiteral("both"), QStringLiteral("--repeat"),
+                        QStringLiteral("UTF8_STRING=copy 0")});
+        QVERIFY(terminal.waitUntilOwning() > 1);
+        QVERIFY(waitUntil([] { return storedTexts().value(0) == QLatin1String("copy 0"); }));
+        QStringList expected{"copy 0", "start"};
+        for (int copy = 1; copy <= 5; ++copy) {
+            const QString text = QStringLiteral("copy %1").arg(copy);
+            terminal.write(text.toUtf8() + '\n');
+            QVERIFY2(waitUntil([&] { return storedTexts().value(0) == text; }), qPrintable(text));
+            expected.prepend(text);
+        }
+        QCOMPARE(storedTexts(), expected);
+    }
+
+    void aQtProgramCopyingAPictureIsCaptured()
+    {
+        Owner painter(QStringLiteral(PICTURE_COPIER), {QStringLiteral("1920"), QStringLiteral("1080")});
+        QVERIFY(painter.waitUntilOwning() == 1);
+        // Twelve encodings, 24 MB: stored once the settings file holds more than that.
+        const qint64 longest = longestShow(60000, [] { return settingsSize() > 24 * 1000 * 1000; });
+        QVERIFY2(longest >= 0 && longest < showLimit, qPrintable(QString::number(longest)));
+        const QList<Morv::Item> stored = storedHistory();
+        QCOMPARE(stored.size(), 2);
+        const Morv::ClipboardContent &content = stored.first().content();
+        // Twelve, unless the owner took more than 2 s to write the XPM (a loaded machine, a
+        // sanitizer build): the picture is then taken without it.
+        const bool withoutXpm =
+            applet->warnings().contains(QLatin1String("on image/xpm: the picture is taken without it"));
+        QVERIFY2(content.size() == (withoutXpm ? 11 : 12) &&
+                     content.contains(QStringLiteral("image/xpm")) != withoutXpm,
+                 qPrintable(content.keys().join(QLatin1Char(' '))));
+        const QImage png = QImage::fromData(content.value(QStringLiteral("image/png")), "PNG");
+        QCOMPARE(png.size(), QSize(1920, 1080));
+        QCOMPARE(content.value(QStringLiteral("application/x-qt-image")),
+                 content.value(QStringLiteral("image/png")));
+        QCOMPARE(QImage::fromData(content.value(QStringLiteral("image/bmp")), "BMP").size(),
+                 QSize(1920, 1080));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestE2eX11Clipboard)
+#include "tst_e2e_x11_clipboard.moc"

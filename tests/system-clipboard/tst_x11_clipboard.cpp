@@ -1,0 +1,656 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
+#include "clipboardformats.h"
+#include "clipboardwrap.h"
+#include "ksystemclipboard_x11.h"
+#include "model.h"
+#include "modelrows.h"
+#include "shellcommand.h"
+#include "testenvironment.h"
+
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMimeData>
+#include <QProcess>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <qpa/qplatformnativeinterface.h>
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <memory>
+
+using Morv::ClipboardWrap;
+using Morv::Model;
+using Morv::Preferences;
+
+namespace {
+
+// One of the test's own owners (selection-owner, picture-copier, clipboard-offer) or xclip.
+class Owner : public QProcess
+{
+public:
+    explicit Owner(QObject *parent)
+        : QProcess(parent)
+    {
+        setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    }
+
+    // Waits for the owner to announce itself: "owner 0x..." (selection-owner) or "ready".
+    bool waitUntilOwning()
+    {
+        QDeadlineTimer deadline(10000);
+        while (!deadline.hasExpired()) {
+            collect();
+            if (output.contains("owner 0x") || output.contains("ready\n"))
+                return true;
+            // Without the event loop: a test may need Qt to have seen nothing meanwhile.
+            waitForReadyRead(50);
+        }
+        return false;
+    }
+
+    // The window selection-owner owns the selection with.
+    xcb_window_t window()
+    {
+        collect();
+        const qsizetype at = output.indexOf("owner 0x");
+        return at < 0
+                   ? 0
+                   : xcb_window_t(output.mid(at + 8, output.indexOf('\n', at) - at - 8).toUInt(nullptr, 16));
+    }
+
+    // The targets selection-owner was asked for, in order.
+    QStringList asked()
+    {
+        collect();
+        QStringList targets;
+        for (const QByteArray &line : output.split('\n')) {
+            if (line.startsWith("asked "))
+                targets.append(QString::fromLatin1(line.mid(6)));
+        }
+        return targets;
+    }
+
+    void collect() { output += readAllStandardOutput(); }
+
+    QByteArray output;
+};
+
+// The longest time the event loop went without serving a 5 ms timer: how long the GUI thread
+// was kept from everything else (D-Bus calls, the hot key, the tray).
+class StallMeter
+{
+public:
+    StallMeter()
+    {
+        ticker.setTimerType(Qt::PreciseTimer);
+        ticker.setInterval(5);
+        QObject::connect(&ticker, &QTimer::timeout, &ticker, [this] { tick(); });
+        clock.start();
+        ticker.start();
+    }
+
+    qint64 longest()
+    {
+        tick();
+        return longestGap;
+    }
+
+private:
+    void tick()
+    {
+        const qint64 now = clock.elapsed();
+        longestGap = qMax(longestGap, now - last);
+        last = now;
+    }
+
+    QTimer ticker;
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 longestGap = 0;
+};
+
+// Warnings as they arrive, passed on to QtTest (which checks the ignored ones at the end of a test).
+QStringList warnings;
+QtMessageHandler testHandler = nullptr;
+
+void recordWarning(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtWarningMsg)
+        warnings.append(message);
+    testHandler(type, context, message);
+}
+
+bool warned(const QString &message)
+{
+    return warnings.contains(message);
+}
+
+// Generous for a loaded machine and the sanitizer build; a read on the GUI thread costs seconds.
+constexpr qint64 stallLimit = 250;
+
+QByteArray pattern(qsizetype size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qsizetype i = 0; i < size; ++i)
+        bytes[i] = char('A' + (i * 13 + i / 1021) % 58);
+    return bytes;
+}
+
+} // namespace
+
+// The X11 backend against real owners on a private display: everything is read before it is
+// reported, the GUI thread never waits for an owner, hung and hostile owners are not taken and
+// keep their clipboard, and what is captured is what Qt's own clipboard gave before.
+class TestX11Clipboard : public QObject
+{
+    Q_OBJECT
+
+    KSystemClipboard *clipboard = nullptr;
+    xcb_connection_t *connection = nullptr;
+    xcb_atom_t clipboardAtom = XCB_NONE;
+    QTemporaryDir files;
+
+    Owner *start(const QString &program, const QStringList &arguments, const QByteArray &input = QByteArray())
+    {
+        auto owner = new Owner(this);
+        owner->start(program, arguments);
+        if (!owner->waitForStarted())
+            qWarning("cannot start %s", qPrintable(program));
+        if (!input.isNull()) {
+            owner->write(input);
+            owner->closeWriteChannel();
+        }
+        return owner;
+    }
+
+    Owner *own(const QStringList &arguments)
+    {
+        Owner *owner = start(QStringLiteral(SELECTION_OWNER), arguments);
+        if (!owner->waitUntilOwning())
+            qWarning("selection-owner did not take the selection");
+        return owner;
+    }
+
+    // xclip serving from the foreground, until it is ended.
+    Owner *xclip(const QByteArray &data, const QString &type = QString())
+    {
+        QStringList arguments{QStringLiteral("-quiet"), QStringLiteral("-selection"),
+                              QStringLiteral("clipboard")};
+        if (!type.isEmpty())
+            arguments << QStringLiteral("-t") << type;
+        Owner *owner = start(QStringLiteral("xclip"), arguments, data);
+        owner->setStandardErrorFile(QProcess::nullDevice());
+        return owner;
+    }
+
+    // Waits for the backend to report the clipboard, and gives its offer.
+    const QMimeData *waitForChange(QSignalSpy &changes, int timeout = 10000)
+    {
+        if (changes.isEmpty() && !changes.wait(timeout))
+            return nullptr;
+        return clipboard->mimeData(QClipboard::Clipboard);
+    }
+
+    QString clipboardText() const
+    {
+        const QMimeData *mime = clipboard->mimeData(QClipboard::Clipboard);
+        return mime ? mime->text() : QStringLiteral("(none)");
+    }
+
+    xcb_window_t selectionOwner()
+    {
+        xcb_get_selection_owner_reply_t *reply = xcb_get_selection_owner_reply(
+            connection, xcb_get_selection_owner(connection, clipboardAtom), nullptr);
+        const xcb_window_t owner = reply ? reply->owner : XCB_NONE;
+        std::free(reply);
+        return owner;
+    }
+
+    // Whether a window belongs to Qt's connection in this process.
+    static bool isOurs(xcb_window_t window)
+    {
+        auto *qt = static_cast<xcb_connection_t *>(
+            QGuiApplication::platformNativeInterface()->nativeResourceForIntegration("connection"));
+        const xcb_setup_t *setup = xcb_get_setup(qt);
+        return (window & ~setup->resource_id_mask) == setup->resource_id_base;
+    }
+
+    // What handling a key press does to Qt's idea of the time: it becomes the server's time of now.
+    static void pressedAKey()
+    {
+        QPlatformNativeInterface *native = QGuiApplication::platformNativeInterface();
+        QScreen *screen = QGuiApplication::primaryScreen();
+        const auto now = quint32(quintptr(native->nativeResourceForScreen("gettimestamp", screen)));
+        const auto setAppTime = reinterpret_cast<void (*)(QScreen *, quint32)>(
+            reinterpret_cast<void *>(native->nativeResourceFunctionForScreen("setapptime")));
+        setAppTime(screen, now);
+    }
+
+    // Puts text on the clipboard through xclip and waits for the backend to have it.
+    void copied(const QByteArray &text)
+    {
+        QSignalSpy changes(clipboard, &KSystemClipboard::changed);
+        xclip(text);
+        QTRY_COMPARE(clipboardText(), QString::fromUtf8(text));
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+        TestEnvironment::setUp();
+        QVERIFY(files.isValid());
+        testHandler = qInstallMessageHandler(recordWarning);
+        connection = xcb_connect(nullptr, nullptr);
+        QVERIFY(!xcb_connection_has_error(connection));
+        xcb_intern_atom_reply_t *reply =
+            xcb_intern_atom_reply(connection, xcb_intern_atom(connection, false, 9, "CLIPBOARD"), nullptr);
+        QVERIFY(reply);
+        clipboardAtom = reply->atom;
+        std::free(reply);
+    }
+
+    void cleanupTestCase() { xcb_disconnect(connection); }
+
+    void init()
+    {
+        warnings.clear();
+        // So that single tests can run alone; the first one makes the clipboard itself.
+        if (!clipboard && QTest::currentTestFunction() != QLatin1String("theContentThereAtStartIsReadAtOnce"))
+            clipboard = KSystemClipboard::instance();
+    }
+
+    void cleanup()
+    {
+        const QList<Owner *> owners = findChildren<Owner *>();
+        for (Owner *owner : owners) {
+            owner->kill();
+            owner->waitForFinished();
+        }
+        qDeleteAll(owners);
+        // The ends of those owners are reported a moment later; they belong to this test.
+        QSignalSpy changes(clipboard, &KSystemClipboard::changed);
+        while (changes.wait(300)) {
+        }
+    }
+
+    // First, before anything else has made the process-wide clipboard.
+    void theContentThereAtStartIsReadAtOnce()
+    {
+        xclip("there before the start");
+        QTRY_VERIFY(ShellCommand::run(QStringLiteral("xclip -o -selection clipboard")) ==
+                    QByteArray("there before the start"));
+        clipboard = KSystemClipboard::instance();
+        QVERIFY(qobject_cast<X11SystemClipboard *>(clipboard));
+        QCOMPARE(clipboardText(), QStringLiteral("there before the start"));
+
+        // A hung owner costs start-up a second, not more, and no content is made up for it.
+        Owner *hung =
+            own({QStringLiteral("--answer"), QStringLiteral("none"), QStringLiteral("UTF8_STRING=hung")});
+        QElapsedTimer clock;
+        clock.start();
+        std::unique_ptr<X11SystemClipboard> second = X11SystemClipboard::create();
+        const qint64 took = clock.elapsed();
+        QVERIFY(second);
+        QVERIFY2(took >= 900 && took < 1500, qPrintable(QString::number(took)));
+        QVERIFY(second->mimeData(QClipboard::Clipboard)->formats().isEmpty());
+        second.reset();
+        QCOMPARE(selectionOwner(), hung->window());
+        // Ended before the process-wide clipboard gives it up: that is another test.
+        hung->kill();
+    }
+
+    // Format names and bytes as Qt's own clipboard gave them before, read by Qt afterwards.
+    void offersAreReadAsQtReadsThem_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QStringList>("expectedAsked");
+
+        QImage image(40, 30, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        const QString bmp = files.filePath(QStringLiteral("picture.bmp"));
+        QVERIFY(image.save(bmp, "BMP"));
+
+        const QString xclip = QStringLiteral("xclip");
+        const QStringList quiet{QStringLiteral("-quiet"), QStringLiteral("-selection"),
+                                QStringLiteral("clipboard")};
+        QTest::newRow("UTF-8 text, xclip")
+            << xclip << quiet << QByteArray("caf\xc3\xa9 \xe2\x82\xac") << QStringList();
+        QTest::newRow("URL list, xclip")
+            << xclip << quiet + QStringList{QStringLiteral("-t"), QStringLiteral("text/uri-list")}
+            << QByteArray("file:///tmp/a%20b\r\nfile:///c\r\n") << QStringList();
+        QTest::newRow("text and HTML, a Qt program")
+            << QStringLiteral(CLIPBOARD_OFFER)
+            << QStringList{QStringLiteral("text/plain=plain words"),
+                           QStringLiteral("text/html=<b>rich</b> words")}
+            << QByteArray() << QStringList();
+        QTest::newRow("a picture, a Qt program")
+            << QStringLiteral(PICTURE_COPIER) << QStringList{QStringLiteral("320"), QStringLiteral("200")}
+            << QByteArray() << QStringList();
+        QTest::newRow("Latin-1 text only")
+            << QStringLiteral(SELECTION_OWNER) << QStringList{QStringLiteral("STRING=latin1:caf\u00e9")}
+            << QByteArray() << QStringList{QStringLiteral("TARGETS"), QStringLiteral("STRING")};
+        QTest::newRow("UTF-16 HTML, as browsers send it")
+            << QStringLiteral(SELECTION_OWNER)
+            << QStringList{QStringLiteral("text/html=utf16:<i>\u00e9t\u00e9</i>"),
+                           QStringLiteral("UTF8_STRING=\u00e9t\u00e9")}
+            << QByteArray()
+            << QStringList{QStringLiteral("TARGETS"), QStringLiteral("text/html"),
+                           QStringLiteral("UTF8_STRING")};
+        // Only what the history keeps is read: no private targets, no bitmap twice, the best text.
+        QTest::newRow("only the kept formats are read")
+            << QStringLiteral(SELECTION_OWNER)
+            << QStringList{QStringLiteral("MORV_PRIVATE=not kept"), QStringLiteral("STRING=latin1:text"),
+                           QStringLiteral("UTF8_STRING=text"),      QStringLiteral("image/bmp=@") + bmp,
+                           QStringLiteral("image/x-bmp=@") + bmp,   QStringLiteral("application/x-morv=kept")}
+            << QByteArray()
+            << QStringList{QStringLiteral("TARGETS"), QStringLiteral("UTF8_STRING"),
+                           QStringLiteral("application/x-morv"), QStringLiteral("image/bmp")};
+    }
+
+    void offersAreReadAsQtReadsThem()
+    {
+        QFETCH(QString, program);
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, input);
+        QFETCH(QStringList, expectedAsked);
+
+        QSignalSpy changes(clipboard, &KSystemClipboard::changed);
+        Owner *owner = start(program, arguments, input.isEmpty() ? QByteArray() : input);
+        if (program == QLatin1String("xclip"))
+            owner->setStandardErrorFile(QProcess::nullDevice());
+        const QMimeData *ours = waitForChange(changes);
+        QVERIFY(ours);
+        QCOMPARE(changes.count(), 1);
+        QCOMPARE(changes.at(0).at(0).value<QClipboard::Mode>(), QClipboard::Clipboard);
+        const QStringList ourFormats = ours->formats();
+        QVERIFY(!ClipboardFormats::kept(ourFormats).isEmpty());
+        if (!expectedAsked.isEmpty())
+            QCOMPARE(owner->asked(), expectedAsked);
+
+        // Qt reads on this thread and waits for each answer: fine in a test, and only now, alone.
+        const QMimeData *qt = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
+        qDebug() << "DEBUG" << ourFormats << qt->formats();
+        QCOMPARE(ClipboardFormats::kept(ourFormats), ClipboardFormats::kept(qt->formats()));
+        for (const QString &format : ClipboardFormats::kept(ourFormats))
+            QVERIFY2(ours->data(format) == qt->data(format), qPrintable(format));
+        QCOMPARE(ours->text(), qt->text());
+        QCOMPARE(ours->hasHtml(), qt->hasHtml());
+        QCOMPARE(ours->urls(), qt->urls());
+        QCOMPARE(ours->hasImage(), qt->hasImage());
+    }
+
+    void anOwnerThatSendsNothingIsNotTakenAndKeepsItsClipboard_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("never answers") << QStringLiteral("none");
+        QTest::newRow("lists formats, never sends them") << QStringLiteral("targets");
+    }
+
+    void anOwnerThatSendsNothingIsNotTakenAndKeepsItsClipboard()
+    {
+        QFETCH(QString, answer);
+        copied("before the hung owner");
+
+        QSignalSpy changes(clipboard, &KSystemClipboard::changed);
+        StallMeter stalls;
+        Owner *hung = own({QStringLiteral("--answer"), answer, QStringLiteral("UTF8_STRING=never arrives"),
+                           QStringLiteral("text/html=<b>never</b>")});
+        const QString warning =
+            QStringLiteral("The owner of the clipboard (window 0x%1) made no progress for "
+                           "2000 ms: its offer is not taken")
+                .arg(hung->window(), 0, 16);
+        QTest::ignoreMessage(QtWarningMsg, qPrintable(warning));
+        QElapsedTimer clock;
+        clock.start();
+        QTRY_VERIFY_WITH_TIMEOUT(warned(warning), 5000);
+        QVERIFY2(clock.elapsed() >= 1900, qPrintable(QString::number(clock.elapsed())));
+        // No change reported: the content is not taken for empty.
+        QVERIFY(!changes.wait(300));
+        QCOMPARE(changes.count(), 0);
+        QCOMPARE(clipboardText(), QStringLiteral("before the hung owner"));
+        QCOMPARE(selectionOwner(), hung->window());
+        QVERIFY2(stalls.longest() < stallLimit, qPrintable(QString::number(stalls.longest())));
+
+        // The next copy is read as usual.
+        copied("after the hung owner");
+        QCOMPARE(changes.count(), 1);
+    }
+
+    // An owner writes a picture in every encoding asked for, and some take it seconds (Qt writes
+    // XPM of a photo for eight): once the offer holds the picture, such an encoding is left out.
+    void aPictureIsNotWaitedForInYetAnotherEncoding_data()
+    {
+        QTest::addColumn<QString>("stalled");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("stalls on a further encoding") << QStringLiteral("image/xpm") << true;
+        QTest::newRow("stalls on the first picture") << QStringLiteral("image/png") << false;
+        QTest::newRow("stalls on the text") << QStringLiteral("UTF8_STRING") << false;
+    }
+
+    void aPictureIsNotWaitedForInYetAnotherEncoding()
+    {
+        QFETCH(QString, stalled);
+        QFETCH(bool, taken);
+        copied("before the picture");
+        QImage image(40, 30, QImage::Format_RGB32);
+        image.fill(Qt::darkRed);
+        const QString png = files.filePath(QStringLiteral("picture.png"));
+        QVERIFY(image.save(png, "PNG"));
+
+        QSignalSpy changes(clipboard, &KSystemClipboard::changed);
+        Owner *painter = own({QStringLiteral("--stall"), stalled, QStringLiteral("image/xpm=#5000"),
+                              QStringLiteral("UTF8_STRING=a picture"), QStringLiteral("image/png=@") + png,
+                              QStringLiteral("image/ppm=#7000")});
+        const QString owner =
+            QStringLiteral("The owner of the clipboard (window 0x%1) made no progress for 2000 ms")
+                .arg(painter->window(), 0, 16);
+        const QString warning =
+            taken ? owner + QStringLiteral(" on image/xpm, image/ppm: the picture is taken without it")
+                  : owner + QStringLiteral(": its offer is not taken");
+        QTest::ignoreMessage(QtWarningMsg, qPrintable(warning));
+        QTRY_VERIFY_WITH_TIMEOUT(warned(warning), 5000);
+        if (!taken) {
+            QVERIFY(!changes.wait(300));
+            QCOMPARE(clipboardText(), QStringLiteral("before the picture"));
+            return;
+        }
+        QVERIFY(waitForChange(changes));
+        const QMimeData *read = clipboard->mimeData(QClipboard::Clipboard);
+        QCOMPARE(read->formats(), (QStringList{"text/plain", "image/png", "application/x-qt-image"}));
+        QCOMPARE(read->text(), QStringLiteral("a picture"));
+        QCOMPARE(read->data(QStringLiteral("application/x-qt-image")),
+                 read->data(QStringLiteral("image/png")));
+        // Text first, then the best picture, then the other encodings: the owner is asked for
+        // nothing after the one it stalls on.
+        QCOMPARE(painter->asked(), (QStringList{"TARGETS", "UTF8_STRING", "image/png", "image/xpm"}));
+    }
+
+    void aSlowOwnerIsTaken()
+    {
+        QSignalSpy changes(clipboard, &KSystemClipboard::changed);
+        StallMeter stalls;
+        own({QStringLiteral("--delay"), QStringLiteral("1500"), QStringLiteral("UTF8_STRING=slow but sound"),
+             QStringLiteral("text/html=<i>slow</i>")});
+        // TARGETS, the text and the HTML: 4.5 s, but never 2 s without an answer.
+        const QMimeData *read = waitForChange(changes, 10000);
+        QVERIFY(read);
+        QCOMPARE(read->text(), QStringLiteral("slow but sound"));
+        QCOMPARE(read->data(QStringLiteral("text/html")), QByteArray("<i>slow</i>"));
+        QVERIFY2(stalls.longest() < stallLimit, qPrintable(QString::number(stalls.longest())));
+    }
+
+    void fiftyMegabytesOfTextArriveByteForByte()
+    {
+        const QByteArray text = pattern(50 * 1000 * 1000);
+        QSignalSpy changes(clipboard, &KSystemClipboard::changed);
+        StallMeter stalls;
+        xclip(text);
+        const QMimeData *read = waitForChange(changes, 60000);
+        QVERIFY(read);
+        QVERIFY2(stalls.longest() < stallLimit, qPrintable(QString::number(stalls.longest())));
+        QCOMPARE(ShellCommand::sha256(read->data(QStringLiteral("text/plain"))), ShellCommand::sha256(text));
+    }
+
+    void anOwnerThatDiesInTheMiddleOfATransferLeavesAnEmptyClipboard()
+    {
+        copied("before the crash");
+        QSignalSpy changes(clipboard, &KSystemClipboard::changed);
+        Owner *dying =
+            own({QStringLiteral("--piece"), QStringLiteral("65536"), QStringLiteral("--die-after-pieces"),
+                 QStringLiteral("10"), QStringLiteral("UTF8_STRING=#3000000")});
+        QVERIFY(dying->waitForFinished(10000));
+        // Reported once, as emptied: nothing of the pieces that did arrive.
+        QVERIFY(changes.wait(5000));
+        QVERIFY(clipboard->mimeData(QClipboard::Clipboard)->formats().isEmpty());
+        QVERIFY(!changes.wait(500));
+        QCOMPARE(changes.count(), 1);
+        QVERIFY(dying->asked().contains(QStringLiteral("UTF8_STRING")));
+    }
+
+    void aNewerOfferWins()
+    {
+        QSignalSpy changes(clipboard, &KSystemClipboard::changed);
+        Owner *slow = own({QStringLiteral("--delay"), QStringLiteral("1500"),
+                           QStringLiteral("UTF8_STRING=older"), QStringLiteral("text/html=<b>older</b>")});
+        QTRY_VERIFY(slow->asked().contains(QStringLiteral("TARGETS")));
+        xclip("newer");
+        QVERIFY(waitForChange(changes));
+        // Nothing of the older offer: a read carried on would ask the new owner for the formats the
+        // old one listed, and mix the two.
+        QCOMPARE(clipboard->mimeData(QClipboard::Clipboard)->formats(), QStringList{"text/plain"});
+        QCOMPARE(clipboardText(), QStringLiteral("newer"));
+        // The older offer's answers still come, to a window that is gone: never reported.
+        QVERIFY(!changes.wait(2500));
+        QCOMPARE(changes.count(), 1);
+        QCOMPARE(clipboardText(), QStringLiteral("newer"));
+    }
+
+    void anEndlessOfferIsNotTaken()
+    {
+        copied("before the flood");
+        QSignalSpy changes(clipboard, &KSystemClipboard::changed);
+        StallMeter stalls;
+        Owner *flood = own({QStringLiteral("--endless"), QStringLiteral("--piece"), QStringLiteral("1048576"),
+                            QStringLiteral("UTF8_STRING=x")});
+        const QString warning =
+            QStringLiteral(
+                "The owner of the clipboard (window 0x%1) offers more than 256 MiB: its offer is not taken")
+                .arg(flood->window(), 0, 16);
+        QTest::ignoreMessage(QtWarningMsg, qPrintable(warning));
+        QTRY_VERIFY_WITH_TIMEOUT(warned(warning), 120000);
+        QVERIFY(!changes.wait(300));
+        QCOMPARE(changes.count(), 0);
+        QCOMPARE(clipboardText(), QStringLiteral("before the flood"));
+        QVERIFY2(stalls.longest() < stallLimit, qPrintable(QString::number(stalls.longest())));
+    }
+
+    void ourWritesAreNotReportedButOtherCopiesOfThisProcessAre()
+    {
+        QSignalSpy changes(clipboard, &KSystemClipboard::changed);
+        auto mime = new QMimeData;
+        mime->setData(QStringLiteral("text/plain"), "ours");
+        mime->setData(QStringLiteral("text/html"), "<b>ours</b>");
+        clipboard->setMimeData(mime, QClipboard::Clipboard);
+        QCOMPARE(clipboard->mimeData(QClipboard::Clipboard)->data(QStringLiteral("text/html")),
+                 QByteArray("<b>ours</b>"));
+        QCOMPARE(ShellCommand::run(QStringLiteral("xclip -o -selection clipboard -t text/html")),
+                 QByteArray("<b>ours</b>"));
+        QVERIFY(!changes.wait(500));
+
+        // A text field of this process copies, on a key press (which brings Qt a newer time): Qt
+        // serves it from this thread's event loop while the reader waits for it on its own.
+        pressedAKey();
+        QGuiApplication::clipboard()->setText(QStringLiteral("from a text field"));
+        QVERIFY(waitForChange(changes));
+        QCOMPARE(clipboardText(), QStringLiteral("from a text field"));
+    }
+
+    void aWriteTakesTheClipboardFromAnOwnerQtHasNotSeenYet()
+    {
+        copied("seen by Qt");
+        QCoreApplication::processEvents();
+        // From here on Qt handles no event until the write: the owner's ownership is newer than
+        // any time Qt knows, and the server ignores an ownership dated before it.
+        Owner *newer = own({QStringLiteral("UTF8_STRING=newer than Qt knows")});
+        QVERIFY(newer->window() != 0);
+        QVERIFY2(selectionOwner() == newer->window(),
+                 qPrintable(QStringLiteral("owner %1 ours %2 output %3")
+                                .arg(selectionOwner(), 0, 16)
+                                .arg(isOurs(selectionOwner()))
+                                .arg(QString::fromLatin1(newer->output))));
+        auto mime = new QMimeData;
+        mime->setData(QStringLiteral("text/plain"), "restored");
+        clipboard->setMimeData(mime, QClipboard::Clipboard);
+        const xcb_window_t owner = selectionOwner();
+        QVERIFY2(owner != newer->window() && isOurs(owner), qPrintable(QString::number(owner, 16)));
+        QCOMPARE(ShellCommand::run(QStringLiteral("xclip -o -selection clipboard")), QByteArray("restored"));
+    }
+
+    // What a terminal does on every copy; with the model as the program has it.
+    void clipboardAndSelectionSetInOneGoAreAllCaptured_data()
+    {
+        QTest::addColumn<bool>("platformExtensions");
+        QTest::newRow("platform extensions off") << false;
+        QTest::newRow("platform extensions on") << true;
+    }
+
+    void clipboardAndSelectionSetInOneGoAreAllCaptured()
+    {
+        QFETCH(bool, platformExtensions);
+        // The previous row's model may still be storing its history in the background.
+        Preferences::instance()->waitForBackgroundSave();
+        TestEnvironment::clearSettings();
+        Preferences::instance()->setValue(QStringLiteral("platformExtensions"), platformExtensions);
+        Preferences::instance()->setValue(QStringLiteral("historyCount"), 20);
+        Preferences::instance()->sync();
+        copied("start");
+        Model model;
+        QCOMPARE(ModelRows::displayTexts(model), QStringList{"start"});
+
+        Owner *terminal = start(QStringLiteral(SELECTION_OWNER),
+                                {QStringLiteral("--selection"), QStringLiteral("both"),
+                                 QStringLiteral("--repeat"), QStringLiteral("UTF8_STRING=copy 0")});
+        QVERIFY(terminal->waitUntilOwning());
+        QStringList copies;
+        for (int copy = 0; copy <= 5; ++copy) {
+            const QString text = QStringLiteral("copy %1").arg(copy);
+            if (copy > 0)
+                terminal->write(text.toUtf8() + '\n');
+            // Each copy once per clipboard the model watches, whatever arrives first.
+            QTRY_VERIFY2_WITH_TIMEOUT(ModelRows::displayTexts(model).count(text) ==
+                                          (platformExtensions ? 2 : 1),
+                                      qPrintable(ModelRows::displayTexts(model).join(QLatin1Char('|')) +
+                                                 QLatin1Char(' ') + warnings.join(QLatin1Char('|'))),
+                                      5000);
+            copies.prepend(text);
+        }
+        if (!platformExtensions) {
+            QCOMPARE(ModelRows::displayTexts(model), copies + QStringList{"start"});
+            return;
+        }
+        QStringList clipboardCopies;
+        QStringList selectionCopies;
+        for (int row = 0; row < model.rowCount(); ++row) {
+            const QModelIndex index = model.index(row);
+            const QString tip = model.data(index, Qt::ToolTipRole).toString();
+            (tip.startsWith(QLatin1String("Selection")) ? selectionCopies : clipboardCopies)
+                .append(model.data(index, Qt::DisplayRole).toString());
+        }
+        QCOMPARE(clipboardCopies, copies + QStringList{"start"});
+        QCOMPARE(selectionCopies, copies);
+    }
+};
+
+QTEST_MAIN(TestX11Clipboard)
+#include "tst_x11_clipboard.moc"

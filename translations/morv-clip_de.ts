@@ -235,6 +235,13 @@
     </message>
 </context>
 <context>
+    <name>QFilteringMenuView</name>
+    <message>
+        <source>No match</source>
+        <translation>Keine Treffer</translation>
+    </message>
+</context>
+<context>
     <name>QObject</name>
     <message>
         <source>Clipboard</source>

@@ -235,6 +235,13 @@
     </message>
 </context>
 <context>
+    <name>QFilteringMenuView</name>
+    <message>
+        <source>No match</source>
+        <translation>无匹配项</translation>
+    </message>
+</context>
+<context>
     <name>QObject</name>
     <message>
         <source>Clipboard</source>

@@ -5,7 +5,7 @@
 #include "model.h"
 #include "preferences.h"
 #include "preferencesdialog.h"
-#include "qmenuview.h"
+#include "qfilteringmenuview.h"
 #include "qxtglobalshortcut.h"
 
 #include <QAction>
@@ -14,6 +14,8 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QScreen>
+
+#include <algorithm>
 
 namespace Morv {
 
@@ -87,8 +89,10 @@ Systray::Systray(QObject *parent)
     connect(quit, &QAction::triggered, qApp, &QCoreApplication::quit);
     setContextMenu(trayMenu);
 
-    menuView = new QMenuView; // no parent: deleted by the destructor
+    menuView = new QFilteringMenuView; // no parent: deleted by the destructor
     menuView->setModel(historyModel);
+    // Typing searches the whole text of each item, not only the beginning that the menu shows.
+    menuView->setFilterRole(Model::TextRole);
     menuView->setWindowTitle(tr("morv-clip - a clipboard history applet"));
     menuView->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint);
     // The entry goes back to the clipboard before the menu closes.
@@ -99,6 +103,10 @@ Systray::Systray(QObject *parent)
     // tile the menu like an editor, across half the screen, and squeeze the user's windows to
     // make room for it.
     connect(menuView, &QMenu::aboutToShow, menuView, [this] { freezeMenuSize(); });
+    connect(menuView, &QFilteringMenuView::shownEntriesChanged, menuView, [this] {
+        if (menuView->isVisible())
+            fitMenuSize();
+    });
 
     shortcut = new QxtGlobalShortcut(this);
     connect(shortcut, SIGNAL(activated()), this, SLOT(shortcut_activated()));
@@ -130,10 +138,31 @@ void Systray::shortcut_activated()
 
 void Systray::freezeMenuSize()
 {
+    // A menu is never narrower than its minimum width: without this, the size of an earlier
+    // opening (a long entry since gone, a long filter) would stay as a floor for good.
+    menuView->setMinimumSize(0, 0);
+    menuView->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    fitMenuSize();
+}
+
+void Systray::fitMenuSize()
+{
+    // While the user filters, the menu keeps its place and its width (its minimum by now), which
+    // grows only for a filter wider than the menu; the height follows the entries left, so that a
+    // few matches do not sit in a screen-high window.
     QSize size = menuView->sizeHint();
-    if (const QScreen *screen = menuView->screen())
+    const QScreen *screen = menuView->screen();
+    if (screen)
         size = size.boundedTo(screen->availableGeometry().size());
     menuView->setFixedSize(size);
+    if (screen && menuView->isVisible()) {
+        // Grown past the bottom of the screen (all entries left and the filter entry on top): up
+        // by as much, as the menu was placed when it opened. Wayland places windows itself.
+        const QRect available = screen->availableGeometry();
+        const QRect placed = menuView->geometry();
+        if (placed.bottom() > available.bottom())
+            menuView->move(placed.left(), std::max(available.top(), available.bottom() + 1 - size.height()));
+    }
 }
 
 void Systray::systray_activated(QSystemTrayIcon::ActivationReason reason)

@@ -4,8 +4,8 @@
 
 #include <QSystemTrayIcon>
 
+class QFilteringMenuView;
 class QMenu;
-class QMenuView;
 class QxtGlobalShortcut;
 
 namespace Morv {
@@ -24,7 +24,7 @@ public:
     ~Systray() override;
 
     Model *model() const { return historyModel; }
-    QMenuView *historyMenu() const { return menuView; }
+    QFilteringMenuView *historyMenu() const { return menuView; }
     QxtGlobalShortcut *globalShortcut() const { return shortcut; }
 
 public Q_SLOTS:
@@ -39,10 +39,11 @@ private Q_SLOTS:
 
 private:
     void freezeMenuSize();
+    void fitMenuSize();
 
     Model *historyModel;
     QMenu *trayMenu;
-    QMenuView *menuView = nullptr;
+    QFilteringMenuView *menuView = nullptr;
     QxtGlobalShortcut *shortcut;
 };
 

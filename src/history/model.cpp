@@ -106,6 +106,8 @@ QVariant Model::data(const QModelIndex &index, int role) const
         return ItemPresentation::toolTip(*item);
     case Qt::FontRole:
         return index == currentIndex ? boldFont : normalFont;
+    case TextRole:
+        return item->text();
     case Qt::SizeHintRole:
     case Qt::TextAlignmentRole:
     case Qt::BackgroundRole:

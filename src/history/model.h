@@ -22,6 +22,9 @@ class Model : public QAbstractListModel
     Q_OBJECT
 
 public:
+    // The item's whole text, for searching: the display text may show only its beginning.
+    static constexpr int TextRole = Qt::UserRole;
+
     // Loads the stored sticky items and history. On a first start (both empty) it takes what the
     // clipboard holds now, or shows the welcome item when it holds nothing.
     explicit Model(QObject *parent = nullptr);

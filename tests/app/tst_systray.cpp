@@ -5,8 +5,8 @@
 #include "ksystemclipboard_fake.h"
 #include "model.h"
 #include "preferencesdialog.h"
+#include "qfilteringmenuview.h"
 #include "qkeysequencewidget.h"
-#include "qmenuview.h"
 #include "qxtglobalshortcut.h"
 #include "systray.h"
 #include "testenvironment.h"
@@ -76,6 +76,17 @@ QStringList entryTexts(const QMenu *menu)
     return result;
 }
 
+// What the menu shows now: the entries a filter hides are left out.
+QStringList visibleEntryTexts(const QMenu *menu)
+{
+    QStringList result;
+    for (const QAction *action : menu->actions()) {
+        if (action->isVisible())
+            result.append(action->isSeparator() ? QStringLiteral("--") : action->text());
+    }
+    return result;
+}
+
 QImage imageOf(const QIcon &icon)
 {
     return icon.pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32);
@@ -107,7 +118,7 @@ class TestSystray : public QObject
     QTemporaryDir scratch;
     std::unique_ptr<Systray> tray;
 
-    QMenuView *menu() const { return tray->historyMenu(); }
+    QFilteringMenuView *menu() const { return tray->historyMenu(); }
     QAction *contextEntry(int position) const { return tray->contextMenu()->actions().value(position); }
 
     void makeTray() { tray = std::make_unique<Systray>(); }
@@ -123,6 +134,13 @@ class TestSystray : public QObject
     static bool pressKeys(const QString &keys)
     {
         return QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), keys}) == 0;
+    }
+
+    static bool typeText(const QString &text)
+    {
+        return QProcess::execute(
+                   QStringLiteral("xdotool"),
+                   {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), text}) == 0;
     }
 
 private Q_SLOTS:
@@ -239,7 +257,7 @@ private Q_SLOTS:
         tray->shortcut_activated();
         QTRY_VERIFY(menu()->isVisible());
         const QPointer<QMenu> context = tray->contextMenu();
-        const QPointer<QMenuView> history = tray->historyMenu();
+        const QPointer<QFilteringMenuView> history = tray->historyMenu();
         tray.reset();
         QVERIFY(context.isNull());
         QVERIFY(history.isNull());
@@ -323,7 +341,7 @@ private Q_SLOTS:
         QVERIFY(menu()->isVisible());
         QVERIFY(fake->writes().isEmpty());
 
-        // Other keys still reach the menu; a letter chooses nothing.
+        // Other keys still reach the menu; a letter filters the entries and chooses nothing.
         QTest::keyClick(menu(), Qt::Key_Escape);
         QTRY_VERIFY(!menu()->isVisible());
         tray->shortcut_activated();
@@ -331,11 +349,107 @@ private Q_SLOTS:
         QTest::keyClick(menu(), Qt::Key_O);
         QVERIFY(menu()->isVisible());
         QVERIFY(fake->writes().isEmpty());
-        QTest::keyClick(menu(), Qt::Key_Down);
+        QCOMPARE(menu()->filterText(), QStringLiteral("o"));
+        // Nor is the combination typed into the filter.
+        QTest::keyClick(menu(), Qt::Key_O, Qt::AltModifier);
+        QCOMPARE(menu()->filterText(), QStringLiteral("o"));
+        QVERIFY(menu()->isVisible());
         QTest::keyClick(menu(), Qt::Key_Return);
         QTRY_VERIFY(!menu()->isVisible());
         QCOMPARE(fake->content(QClipboard::Clipboard).value(QStringLiteral("text/plain")),
                  QByteArray("&open"));
+    }
+
+    // Typed on the keyboard through the X server: a word beyond the shown part of an entry, in
+    // other case, finds it (sticky items too), and Return puts that item back.
+    void typingFindsEntriesByTheirWholeText()
+    {
+        preferences()->setValue(QStringLiteral("displaySize"), 12);
+        setSticky({"sticky about Lisbon"});
+        setHistory({"newest", "second line\nwith the word Lisbon in it\n", "oldest"});
+        makeTray();
+        tray->shortcut_activated();
+        QTRY_VERIFY(menu()->isActiveWindow());
+        fake->clearWrites();
+
+        QVERIFY(typeText(QStringLiteral("LISB")));
+        QTRY_COMPARE(menu()->filterText(), QStringLiteral("LISB"));
+        QCOMPARE(visibleEntryTexts(menu()), (QStringList{"LISB", "--", "sticky about", "second line\n"}));
+        QCOMPARE(menu()->activeAction()->text(), QStringLiteral("sticky about"));
+        QVERIFY(pressKeys(QStringLiteral("Down")));
+        QVERIFY(pressKeys(QStringLiteral("Return")));
+        QTRY_VERIFY(!menu()->isVisible());
+        QCOMPARE(fake->writes().size(), 1);
+        QCOMPARE(fake->content(QClipboard::Clipboard).value(QStringLiteral("text/plain")),
+                 QByteArray("second line\nwith the word Lisbon in it\n"));
+        QCOMPARE(rows(tray->model()), (QStringList{"sticky about", "second line\n", "newest", "oldest"}));
+
+        // The next opening starts without a filter.
+        tray->shortcut_activated();
+        QTRY_VERIFY(menu()->isActiveWindow());
+        QCOMPARE(menu()->filterText(), QString());
+        QCOMPARE(visibleEntryTexts(menu()), rows(tray->model()));
+    }
+
+    // The menu has a fixed size (a tiling compositor floats it for that): while the user types, it
+    // keeps its place and width and its height follows the entries left.
+    void theMenuFitsTheEntriesLeft()
+    {
+        QStringList texts;
+        for (int n = 1; n <= 20; ++n)
+            texts.append(QStringLiteral("entry number %1").arg(n));
+        texts.append(QStringLiteral("the widest entry of them all, by far"));
+        setHistory(texts);
+        makeTray();
+        QVERIFY(pointAt(QPoint(300, 100)));
+        tray->shortcut_activated();
+        QTRY_VERIFY(menu()->isActiveWindow());
+        const QRect opened = menu()->geometry();
+        QCOMPARE(opened.topLeft(), QPoint(300, 100));
+
+        QVERIFY(typeText(QStringLiteral("er 1")));
+        QTRY_COMPARE(menu()->filterText(), QStringLiteral("er 1"));
+        QCOMPARE(visibleEntryTexts(menu()).size(), 2 + 11); // 1, 10 to 19
+        QTRY_COMPARE(menu()->geometry().topLeft(), opened.topLeft());
+        QCOMPARE(menu()->width(), opened.width());
+        QVERIFY(menu()->height() < opened.height() * 3 / 4);
+        QCOMPARE(menu()->minimumSize(), menu()->maximumSize());
+        // Every entry left is inside the window.
+        for (QAction *action : menu()->actions()) {
+            if (action->isVisible())
+                QVERIFY(menu()->rect().contains(menu()->actionGeometry(action)));
+        }
+
+        QVERIFY(pressKeys(QStringLiteral("Escape")));
+        QTRY_COMPARE(menu()->geometry(), opened);
+        QVERIFY(pressKeys(QStringLiteral("Escape")));
+        QTRY_VERIFY(!menu()->isVisible());
+
+        // Each opening fits the menu afresh: no longer as wide once the widest entry is shorter.
+        preferences()->setValue(QStringLiteral("displaySize"), 12);
+        tray->shortcut_activated();
+        QTRY_VERIFY(menu()->isVisible());
+        QVERIFY(menu()->width() < opened.width() * 3 / 4);
+    }
+
+    // Near the bottom of the screen the menu opens above the pointer; grown by the filter entry, it
+    // moves up rather than out of the screen.
+    void aGrownMenuStaysOnTheScreen()
+    {
+        setHistory({"alpha", "beta", "gamma"});
+        makeTray();
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(pointAt(QPoint(300, screen.bottom() - 5)));
+        tray->shortcut_activated();
+        QTRY_VERIFY(menu()->isActiveWindow());
+        const QRect opened = menu()->geometry();
+        QVERIFY(screen.contains(opened));
+
+        QVERIFY(typeText(QStringLiteral("a")));
+        QTRY_COMPARE(visibleEntryTexts(menu()), (QStringList{"a", "--", "alpha", "beta", "gamma"}));
+        QTRY_VERIFY(menu()->height() > opened.height());
+        QTRY_VERIFY(screen.contains(menu()->geometry()));
+        QCOMPARE(menu()->x(), opened.x());
     }
 
     void aChosenEntryIsRestoredBeforeTheMenuCloses()

@@ -720,7 +720,7 @@ private Q_SLOTS:
         makeModel();
         const QModelIndex first = model->index(0);
         for (int role :
-             {int(Qt::EditRole), int(Qt::StatusTipRole), int(Qt::WhatsThisRole), int(Qt::UserRole)}) {
+             {int(Qt::EditRole), int(Qt::StatusTipRole), int(Qt::WhatsThisRole), int(Qt::UserRole + 1)}) {
             const QVariant value = model->data(first, role);
             QCOMPARE(value.metaType(), QMetaType::fromType<QString>());
             QVERIFY(value.toString().isEmpty());
@@ -731,6 +731,22 @@ private Q_SLOTS:
         QCOMPARE(model->data(first, Qt::FontRole).value<QFont>().weight(), QFont::Normal);
         QCOMPARE(model->rowCount(first), 0);
         QCOMPARE(static_cast<QAbstractItemModel *>(model.get())->columnCount(), 1);
+    }
+
+    // What a search of the menu matches: the whole text, not the shortened one the menu shows.
+    void theTextRoleGivesTheWholeText()
+    {
+        const QString longText =
+            QStringLiteral("  a first line\nand a second one, longer than the thirty shown  ");
+        setSticky({QStringLiteral("a sticky snippet that is also longer than thirty characters")});
+        setHistory({longText});
+        set(QStringLiteral("displaySize"), 12);
+        makeModel();
+        QCOMPARE(model->data(model->index(0), Morv::Model::TextRole).toString(),
+                 QStringLiteral("a sticky snippet that is also longer than thirty characters"));
+        QCOMPARE(model->data(model->index(1), Morv::Model::TextRole).toString(), longText);
+        QCOMPARE(model->data(model->index(1), Qt::DisplayRole).toString(), QStringLiteral("a first line"));
+        QCOMPARE(model->data(model->index(2), Morv::Model::TextRole).toString(), QString());
     }
 
     void clearingKeepsTheStickyRows()

@@ -176,6 +176,12 @@ inline bool pressKeys(const QString &keys)
     return run(QStringLiteral("wtype"), arguments).exitCode == 0;
 }
 
+// Types the text, as a person on the keyboard (wtype gives each character a key of its own).
+inline bool typeText(const QString &text)
+{
+    return run(QStringLiteral("wtype"), {QStringLiteral("-d"), QStringLiteral("30"), text}).exitCode == 0;
+}
+
 // A combination such as "ctrl+alt+v": the modifiers held down around the last key.
 inline bool pressCombination(const QString &combination)
 {

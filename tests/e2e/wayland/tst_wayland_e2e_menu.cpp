@@ -253,6 +253,32 @@ private Q_SLOTS:
         watcher.terminate();
         watcher.waitForFinished();
     }
+
+    // Typing narrows the menu under sway too: the window stays a floating menu, no higher than the
+    // entries left, and Return puts the one found back on the clipboard.
+    void typingFiltersTheMenu()
+    {
+        QFile::remove(settingsFile());
+        Applet applet;
+        QVERIFY(applet.startAndWait());
+        const QByteArray wanted = "A first line, long enough to be cut in the menu\nand then a Pelican\n";
+        for (const QByteArray &text : {wanted, QByteArray("newer"), QByteArray("newest")}) {
+            QVERIFY(copy(text));
+            QVERIFY(waitUntil([&] { return storedTexts().value(0) == QString::fromUtf8(text); }));
+        }
+
+        QVERIFY(callShow());
+        QVERIFY(waitUntil(menuOpen));
+        const QRect unfiltered = menuWindow().rect;
+        QVERIFY(typeText(QStringLiteral("pELIcan")));
+        QVERIFY(waitUntil([&] { return menuWindow().rect.height() < unfiltered.height(); }));
+        QVERIFY(menuWindow().floating);
+        QVERIFY(menuOpen());
+        QVERIFY(pressKeys(QStringLiteral("Return")));
+        QVERIFY(waitUntil(menuClosed));
+        QVERIFY(waitUntil([&] { return paste() == wanted; }));
+        QCOMPARE(applet.stop(), 0);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestWaylandE2eMenu)

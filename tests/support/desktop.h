@@ -334,6 +334,18 @@ inline bool callShow()
                .exitCode == 0;
 }
 
+// Copies text and waits until the program has taken it as the newest entry and stored it.
+inline bool copyAndWait(const QByteArray &text)
+{
+    return copy(text) && waitUntil([&] { return storedTexts().value(0) == QString::fromUtf8(text); });
+}
+
+// Opens the history menu as the D-Bus method does, and waits until it shows.
+inline bool openMenu()
+{
+    return callShow() && waitUntil(menuVisible);
+}
+
 // ---- the program
 
 // The program under test, started as a user's session starts it.

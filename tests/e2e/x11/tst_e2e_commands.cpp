@@ -24,11 +24,6 @@ class TestE2eCommands : public QObject
 
     std::unique_ptr<Applet> applet;
 
-    static bool copyAndWait(const QByteArray &text)
-    {
-        return copy(text) && waitUntil([&] { return storedTexts().value(0) == QString::fromUtf8(text); });
-    }
-
     // Right click on the tray icon, then the entry at this position (separator not counted).
     static bool runCommand(int entry)
     {

@@ -14,12 +14,6 @@ class TestE2eFilter : public QObject
 
     std::unique_ptr<Applet> applet;
 
-    static bool copyAndWait(const QByteArray &text)
-    {
-        return copy(text) && waitUntil([&] { return storedTexts().value(0) == QString::fromUtf8(text); });
-    }
-
-    static bool openMenu() { return callShow() && waitUntil(menuVisible); }
     static bool menuClosed() { return !menuVisible(); }
 
 private Q_SLOTS:

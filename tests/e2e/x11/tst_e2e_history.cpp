@@ -74,14 +74,6 @@ class TestE2eHistory : public QObject
 
     std::unique_ptr<Applet> applet;
 
-    // Copies text and waits until the program has taken it as the newest entry and stored it.
-    static bool copyAndWait(const QByteArray &text)
-    {
-        return copy(text) && waitUntil([&] { return storedTexts().value(0) == QString::fromUtf8(text); });
-    }
-
-    static bool openMenu() { return callShow() && waitUntil(menuVisible); }
-
 private Q_SLOTS:
     void init()
     {

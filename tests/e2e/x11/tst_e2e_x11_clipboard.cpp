@@ -127,11 +127,6 @@ class TestE2eX11Clipboard : public QObject
         return owner;
     }
 
-    static bool copyAndWait(const QByteArray &text)
-    {
-        return copy(text) && waitUntil([&] { return storedTexts().value(0) == QString::fromUtf8(text); });
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {

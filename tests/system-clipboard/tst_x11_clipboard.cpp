@@ -7,6 +7,7 @@
 #include "modelrows.h"
 #include "shellcommand.h"
 #include "testenvironment.h"
+#include "x11owners.h"
 
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -23,7 +24,6 @@
 #include <qpa/qplatformnativeinterface.h>
 #include <xcb/xcb.h>
 
-#include <cstdlib>
 #include <memory>
 
 using Morv::ClipboardWrap;
@@ -31,58 +31,6 @@ using Morv::Model;
 using Morv::Preferences;
 
 namespace {
-
-// One of the test's own owners (selection-owner, picture-copier, clipboard-offer) or xclip.
-class Owner : public QProcess
-{
-public:
-    explicit Owner(QObject *parent)
-        : QProcess(parent)
-    {
-        setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    }
-
-    // Waits for the owner to announce itself: "owner 0x..." (selection-owner) or "ready".
-    bool waitUntilOwning()
-    {
-        QDeadlineTimer deadline(10000);
-        while (!deadline.hasExpired()) {
-            collect();
-            const qsizetype owner = output.indexOf("owner 0x");
-            if ((owner >= 0 && output.indexOf('\n', owner) >= 0) || output.contains("ready\n"))
-                return true;
-            // Without the event loop: a test may need Qt to have seen nothing meanwhile.
-            waitForReadyRead(50);
-        }
-        return false;
-    }
-
-    // The window selection-owner owns the selection with.
-    xcb_window_t window()
-    {
-        collect();
-        const qsizetype at = output.indexOf("owner 0x");
-        return at < 0
-                   ? 0
-                   : xcb_window_t(output.mid(at + 8, output.indexOf('\n', at) - at - 8).toUInt(nullptr, 16));
-    }
-
-    // The targets selection-owner was asked for, in order.
-    QStringList asked()
-    {
-        collect();
-        QStringList targets;
-        for (const QByteArray &line : output.split('\n')) {
-            if (line.startsWith("asked "))
-                targets.append(QString::fromLatin1(line.mid(6)));
-        }
-        return targets;
-    }
-
-    void collect() { output += readAllStandardOutput(); }
-
-    QByteArray output;
-};
 
 // The longest time the event loop went without serving a 5 ms timer: how long the GUI thread
 // was kept from everything else (D-Bus calls, the hot key, the tray).
@@ -155,13 +103,13 @@ class TestX11Clipboard : public QObject
     Q_OBJECT
 
     KSystemClipboard *clipboard = nullptr;
-    xcb_connection_t *connection = nullptr;
-    xcb_atom_t clipboardAtom = XCB_NONE;
+    SelectionProbe probe;
     QTemporaryDir files;
 
-    Owner *start(const QString &program, const QStringList &arguments, const QByteArray &input = QByteArray())
+    OwnerProcess *start(const QString &program, const QStringList &arguments,
+                        const QByteArray &input = QByteArray())
     {
-        auto owner = new Owner(this);
+        auto owner = new OwnerProcess(this);
         owner->start(program, arguments);
         if (!owner->waitForStarted())
             qWarning("cannot start %s", qPrintable(program));
@@ -172,22 +120,22 @@ class TestX11Clipboard : public QObject
         return owner;
     }
 
-    Owner *own(const QStringList &arguments)
+    OwnerProcess *own(const QStringList &arguments)
     {
-        Owner *owner = start(QStringLiteral(SELECTION_OWNER), arguments);
+        OwnerProcess *owner = start(QStringLiteral(SELECTION_OWNER), arguments);
         if (!owner->waitUntilOwning())
             qWarning("selection-owner did not take the selection");
         return owner;
     }
 
     // xclip serving from the foreground, until it is ended.
-    Owner *xclip(const QByteArray &data, const QString &type = QString())
+    OwnerProcess *xclip(const QByteArray &data, const QString &type = QString())
     {
         QStringList arguments{QStringLiteral("-quiet"), QStringLiteral("-selection"),
                               QStringLiteral("clipboard")};
         if (!type.isEmpty())
             arguments << QStringLiteral("-t") << type;
-        Owner *owner = start(QStringLiteral("xclip"), arguments, data);
+        OwnerProcess *owner = start(QStringLiteral("xclip"), arguments, data);
         owner->setStandardErrorFile(QProcess::nullDevice());
         return owner;
     }
@@ -206,14 +154,7 @@ class TestX11Clipboard : public QObject
         return mime ? mime->text() : QStringLiteral("(none)");
     }
 
-    xcb_window_t selectionOwner()
-    {
-        xcb_get_selection_owner_reply_t *reply = xcb_get_selection_owner_reply(
-            connection, xcb_get_selection_owner(connection, clipboardAtom), nullptr);
-        const xcb_window_t owner = reply ? reply->owner : XCB_NONE;
-        std::free(reply);
-        return owner;
-    }
+    xcb_window_t selectionOwner() const { return probe.clipboardOwner(); }
 
     // Whether a window belongs to Qt's connection in this process.
     static bool isOurs(xcb_window_t window)
@@ -250,16 +191,8 @@ private Q_SLOTS:
         TestEnvironment::setUp();
         QVERIFY(files.isValid());
         testHandler = qInstallMessageHandler(recordWarning);
-        connection = xcb_connect(nullptr, nullptr);
-        QVERIFY(!xcb_connection_has_error(connection));
-        xcb_intern_atom_reply_t *reply =
-            xcb_intern_atom_reply(connection, xcb_intern_atom(connection, false, 9, "CLIPBOARD"), nullptr);
-        QVERIFY(reply);
-        clipboardAtom = reply->atom;
-        std::free(reply);
+        QVERIFY(probe.isValid());
     }
-
-    void cleanupTestCase() { xcb_disconnect(connection); }
 
     void init()
     {
@@ -271,8 +204,8 @@ private Q_SLOTS:
 
     void cleanup()
     {
-        const QList<Owner *> owners = findChildren<Owner *>();
-        for (Owner *owner : owners) {
+        const QList<OwnerProcess *> owners = findChildren<OwnerProcess *>();
+        for (OwnerProcess *owner : owners) {
             owner->kill();
             owner->waitForFinished();
         }
@@ -294,7 +227,7 @@ private Q_SLOTS:
         QCOMPARE(clipboardText(), QStringLiteral("there before the start"));
 
         // A hung owner costs start-up a second, not more, and no content is made up for it.
-        Owner *hung =
+        OwnerProcess *hung =
             own({QStringLiteral("--answer"), QStringLiteral("none"), QStringLiteral("UTF8_STRING=hung")});
         QElapsedTimer clock;
         clock.start();
@@ -367,7 +300,7 @@ private Q_SLOTS:
         QFETCH(QStringList, expectedAsked);
 
         QSignalSpy changes(clipboard, &KSystemClipboard::changed);
-        Owner *owner = start(program, arguments, input.isEmpty() ? QByteArray() : input);
+        OwnerProcess *owner = start(program, arguments, input.isEmpty() ? QByteArray() : input);
         if (program == QLatin1String("xclip"))
             owner->setStandardErrorFile(QProcess::nullDevice());
         const QMimeData *ours = waitForChange(changes);
@@ -405,8 +338,9 @@ private Q_SLOTS:
 
         QSignalSpy changes(clipboard, &KSystemClipboard::changed);
         StallMeter stalls;
-        Owner *hung = own({QStringLiteral("--answer"), answer, QStringLiteral("UTF8_STRING=never arrives"),
-                           QStringLiteral("text/html=<b>never</b>")});
+        OwnerProcess *hung =
+            own({QStringLiteral("--answer"), answer, QStringLiteral("UTF8_STRING=never arrives"),
+                 QStringLiteral("text/html=<b>never</b>")});
         const QString warning =
             QStringLiteral("The owner of the clipboard (window 0x%1) made no progress for "
                            "2000 ms: its offer is not taken")
@@ -450,9 +384,9 @@ private Q_SLOTS:
         QVERIFY(image.save(png, "PNG"));
 
         QSignalSpy changes(clipboard, &KSystemClipboard::changed);
-        Owner *painter = own({QStringLiteral("--stall"), stalled, QStringLiteral("image/xpm=#5000"),
-                              QStringLiteral("UTF8_STRING=a picture"), QStringLiteral("image/png=@") + png,
-                              QStringLiteral("image/ppm=#7000")});
+        OwnerProcess *painter = own({QStringLiteral("--stall"), stalled, QStringLiteral("image/xpm=#5000"),
+                                     QStringLiteral("UTF8_STRING=a picture"),
+                                     QStringLiteral("image/png=@") + png, QStringLiteral("image/ppm=#7000")});
         const QString owner =
             QStringLiteral("The owner of the clipboard (window 0x%1) made no progress for 2000 ms")
                 .arg(painter->window(), 0, 16);
@@ -507,7 +441,7 @@ private Q_SLOTS:
     {
         copied("before the crash");
         QSignalSpy changes(clipboard, &KSystemClipboard::changed);
-        Owner *dying =
+        OwnerProcess *dying =
             own({QStringLiteral("--piece"), QStringLiteral("65536"), QStringLiteral("--die-after-pieces"),
                  QStringLiteral("10"), QStringLiteral("UTF8_STRING=#3000000")});
         QVERIFY(dying->waitForFinished(10000));
@@ -522,8 +456,9 @@ private Q_SLOTS:
     void aNewerOfferWins()
     {
         QSignalSpy changes(clipboard, &KSystemClipboard::changed);
-        Owner *slow = own({QStringLiteral("--delay"), QStringLiteral("1500"),
-                           QStringLiteral("UTF8_STRING=older"), QStringLiteral("text/html=<b>older</b>")});
+        OwnerProcess *slow =
+            own({QStringLiteral("--delay"), QStringLiteral("1500"), QStringLiteral("UTF8_STRING=older"),
+                 QStringLiteral("text/html=<b>older</b>")});
         QTRY_VERIFY(slow->asked().contains(QStringLiteral("TARGETS")));
         xclip("newer");
         QVERIFY(waitForChange(changes));
@@ -542,8 +477,8 @@ private Q_SLOTS:
         copied("before the flood");
         QSignalSpy changes(clipboard, &KSystemClipboard::changed);
         StallMeter stalls;
-        Owner *flood = own({QStringLiteral("--endless"), QStringLiteral("--piece"), QStringLiteral("1048576"),
-                            QStringLiteral("UTF8_STRING=x")});
+        OwnerProcess *flood = own({QStringLiteral("--endless"), QStringLiteral("--piece"),
+                                   QStringLiteral("1048576"), QStringLiteral("UTF8_STRING=x")});
         const QString warning =
             QStringLiteral(
                 "The owner of the clipboard (window 0x%1) offers more than 256 MiB: its offer is not taken")
@@ -583,7 +518,7 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         // From here on Qt handles no event until the write: the owner's ownership is newer than
         // any time Qt knows, and the server ignores an ownership dated before it.
-        Owner *newer = own({QStringLiteral("UTF8_STRING=newer than Qt knows")});
+        OwnerProcess *newer = own({QStringLiteral("UTF8_STRING=newer than Qt knows")});
         QVERIFY(newer->window() != 0);
         QVERIFY2(selectionOwner() == newer->window(),
                  qPrintable(QStringLiteral("owner %1 ours %2 output %3")
@@ -619,9 +554,9 @@ private Q_SLOTS:
         Model model;
         QCOMPARE(ModelRows::displayTexts(model), QStringList{"start"});
 
-        Owner *terminal = start(QStringLiteral(SELECTION_OWNER),
-                                {QStringLiteral("--selection"), QStringLiteral("both"),
-                                 QStringLiteral("--repeat"), QStringLiteral("UTF8_STRING=copy 0")});
+        OwnerProcess *terminal = start(QStringLiteral(SELECTION_OWNER),
+                                       {QStringLiteral("--selection"), QStringLiteral("both"),
+                                        QStringLiteral("--repeat"), QStringLiteral("UTF8_STRING=copy 0")});
         QVERIFY(terminal->waitUntilOwning());
         QStringList copies;
         for (int copy = 0; copy <= 5; ++copy) {

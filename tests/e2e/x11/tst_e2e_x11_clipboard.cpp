@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 
 #include "desktop.h"
+#include "x11owners.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -9,7 +10,6 @@
 
 #include <xcb/xcb.h>
 
-#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -35,42 +35,6 @@ public:
     QByteArray errors;
 };
 
-// Another program on the display (selection-owner or picture-copier).
-class Owner : public QProcess
-{
-public:
-    Owner(const QString &program, const QStringList &arguments)
-    {
-        setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        start(program, arguments);
-    }
-
-    ~Owner() override
-    {
-        kill();
-        waitForFinished();
-    }
-
-    // Waits for "owner 0x..." or "ready"; the window selection-owner owns the selection with.
-    xcb_window_t waitUntilOwning()
-    {
-        const QDeadlineTimer timer(deadline);
-        while (!timer.hasExpired()) {
-            output += readAllStandardOutput();
-            const qsizetype at = output.indexOf("owner 0x");
-            if (at >= 0 && output.indexOf('\n', at) > 0)
-                return xcb_window_t(
-                    output.mid(at + 8, output.indexOf('\n', at) - at - 8).toUInt(nullptr, 16));
-            if (output.contains("ready\n"))
-                return 1;
-            waitForReadyRead(50);
-        }
-        return 0;
-    }
-
-    QByteArray output;
-};
-
 } // namespace
 
 // The real program while other programs own the clipboard: hung ones, slow ones, huge ones, ones
@@ -82,8 +46,7 @@ class TestE2eX11Clipboard : public QObject
     Q_OBJECT
 
     std::unique_ptr<WatchedApplet> applet;
-    xcb_connection_t *connection = nullptr;
-    xcb_atom_t clipboardAtom = XCB_NONE;
+    SelectionProbe probe;
 
     // Calls "show" over and over, for `duration` ms or until `done`, and gives the longest time a
     // call took to be answered (-1 when one was not answered at all). Leaves the menu closed. The
@@ -118,28 +81,10 @@ class TestE2eX11Clipboard : public QObject
         return longest;
     }
 
-    xcb_window_t clipboardOwner()
-    {
-        xcb_get_selection_owner_reply_t *reply = xcb_get_selection_owner_reply(
-            connection, xcb_get_selection_owner(connection, clipboardAtom), nullptr);
-        const xcb_window_t owner = reply ? reply->owner : XCB_NONE;
-        std::free(reply);
-        return owner;
-    }
+    xcb_window_t clipboardOwner() const { return probe.clipboardOwner(); }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        connection = xcb_connect(nullptr, nullptr);
-        QVERIFY(!xcb_connection_has_error(connection));
-        xcb_intern_atom_reply_t *reply =
-            xcb_intern_atom_reply(connection, xcb_intern_atom(connection, false, 9, "CLIPBOARD"), nullptr);
-        QVERIFY(reply);
-        clipboardAtom = reply->atom;
-        std::free(reply);
-    }
-
-    void cleanupTestCase() { xcb_disconnect(connection); }
+    void initTestCase() { QVERIFY(probe.isValid()); }
 
     void init()
     {
@@ -175,11 +120,13 @@ private Q_SLOTS:
     void anOwnerThatSendsNothingCostsNothing()
     {
         QFETCH(QString, answer);
-        Owner hung(QStringLiteral(SELECTION_OWNER),
+        OwnerProcess hung;
+        hung.start(QStringLiteral(SELECTION_OWNER),
                    {QStringLiteral("--answer"), answer, QStringLiteral("UTF8_STRING=hung"),
                     QStringLiteral("text/html=<b>hung</b>")});
-        const xcb_window_t window = hung.waitUntilOwning();
-        QVERIFY(window > 1);
+        QVERIFY(hung.waitUntilOwning(deadline));
+        const xcb_window_t window = hung.window();
+        QVERIFY(window != 0);
 
         const qint64 longest = longestShow(3000);
         QVERIFY2(longest >= 0 && longest < showLimit, qPrintable(QString::number(longest)));
@@ -196,9 +143,10 @@ private Q_SLOTS:
 
     void aSlowOwnerIsCaptured()
     {
-        Owner slow(QStringLiteral(SELECTION_OWNER), {QStringLiteral("--delay"), QStringLiteral("1500"),
+        OwnerProcess slow;
+        slow.start(QStringLiteral(SELECTION_OWNER), {QStringLiteral("--delay"), QStringLiteral("1500"),
                                                      QStringLiteral("UTF8_STRING=slow but sound")});
-        QVERIFY(slow.waitUntilOwning() > 1);
+        QVERIFY(slow.waitUntilOwning(deadline) && slow.window() != 0);
         const qint64 longest =
             longestShow(10000, [] { return storedTexts().value(0) == QLatin1String("slow but sound"); });
         QVERIFY2(longest >= 0 && longest < showLimit, qPrintable(QString::number(longest)));
@@ -224,10 +172,11 @@ private Q_SLOTS:
     void anOwnerDyingInTheMiddleOfATransferGetsTheClipboardRestored()
     {
         QVERIFY(copyAndWait("before the crash"));
-        Owner dying(QStringLiteral(SELECTION_OWNER),
+        OwnerProcess dying;
+        dying.start(QStringLiteral(SELECTION_OWNER),
                     {QStringLiteral("--piece"), QStringLiteral("65536"), QStringLiteral("--die-after-pieces"),
                      QStringLiteral("10"), QStringLiteral("UTF8_STRING=#3000000")});
-        QVERIFY(dying.waitUntilOwning() > 1);
+        QVERIFY(dying.waitUntilOwning(deadline) && dying.window() != 0);
         const qint64 longest = longestShow(3000);
         QVERIFY2(longest >= 0 && longest < showLimit, qPrintable(QString::number(longest)));
         QCOMPARE(dying.state(), QProcess::NotRunning);
@@ -238,10 +187,11 @@ private Q_SLOTS:
 
     void copiesToClipboardAndSelectionInOneGoAreAllCaptured()
     {
-        Owner terminal(QStringLiteral(SELECTION_OWNER),
+        OwnerProcess terminal;
+        terminal.start(QStringLiteral(SELECTION_OWNER),
                        {QStringLiteral("--selection"), QStringLiteral("both"), QStringLiteral("--repeat"),
                         QStringLiteral("UTF8_STRING=copy 0")});
-        QVERIFY(terminal.waitUntilOwning() > 1);
+        QVERIFY(terminal.waitUntilOwning(deadline) && terminal.window() != 0);
         QVERIFY(waitUntil([] { return storedTexts().value(0) == QLatin1String("copy 0"); }));
         QStringList expected{"copy 0", "start"};
         for (int copy = 1; copy <= 5; ++copy) {
@@ -255,8 +205,9 @@ private Q_SLOTS:
 
     void aQtProgramCopyingAPictureIsCaptured()
     {
-        Owner painter(QStringLiteral(PICTURE_COPIER), {QStringLiteral("1920"), QStringLiteral("1080")});
-        QVERIFY(painter.waitUntilOwning() == 1);
+        OwnerProcess painter;
+        painter.start(QStringLiteral(PICTURE_COPIER), {QStringLiteral("1920"), QStringLiteral("1080")});
+        QVERIFY(painter.waitUntilOwning(deadline));
         // Twelve encodings, 24 MB: stored once the settings file names eleven content files or more.
         const qint64 longest =
             longestShow(60000, [] { return storedHistory().value(0).largeContents().size() >= 11; });

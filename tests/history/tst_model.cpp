@@ -7,6 +7,7 @@
 #include "ksystemclipboard_fake.h"
 #include "model.h"
 #include "modelsignalrecorder.h"
+#include "noise.h"
 #include "testenvironment.h"
 
 #include "modelrows.h"
@@ -17,7 +18,6 @@
 #include <QFont>
 #include <QLockFile>
 #include <QMimeData>
-#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QStringListModel>
 #include <QTest>
@@ -59,14 +59,6 @@ QStringList texts(const QList<Item> &items)
 Morv::ClipboardContent plain(const QByteArray &text)
 {
     return {{QStringLiteral("text/plain"), text}};
-}
-
-// Picture bytes: incompressible, and different for every seed.
-QByteArray noise(quint32 seed, qsizetype size)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32 *>(bytes.data()), size / 4);
-    return bytes;
 }
 
 QMimeData *picture(const QByteArray &png)

@@ -3,13 +3,13 @@
 #include "contentfilestore.h"
 #include "historystore.h"
 #include "itemmimedata.h"
+#include "noise.h"
 #include "preferences.h"
 #include "storedtext.h"
 #include "testenvironment.h"
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,15 +24,6 @@ using Morv::Preferences;
 using namespace StoredText;
 
 namespace {
-
-QByteArray noise(quint32 seed, qsizetype size)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator random(seed);
-    for (char &byte : bytes)
-        byte = char(random.bounded(256));
-    return bytes;
-}
 
 QByteArray sha(const QByteArray &bytes)
 {

@@ -54,16 +54,16 @@ double msBetween(Clock::time_point from, Clock::time_point to)
     return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
-// Plays the Qt program that copies a picture; the seed changes the picture, so that every copy
+// Plays the Qt program that copies a picture; the copy's number changes the picture, so that every copy
 // is a new history item.
 int copyPicture(int argc, char *argv[])
 {
     QGuiApplication app(argc, argv);
-    const int seed = app.arguments().value(2).toInt();
+    const int number = app.arguments().value(2).toInt();
     QImage image(1920, 1080, QImage::Format_RGB32);
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x)
-            image.setPixel(x, y, qRgb((x + seed) & 0xff, y & 0xff, (x ^ y) & 0xff));
+            image.setPixel(x, y, qRgb((x + number) & 0xff, y & 0xff, (x ^ y) & 0xff));
     }
     auto mime = new QMimeData;
     mime->setImageData(image);

@@ -3,8 +3,9 @@
 // Stores pictures into the history through the preferences store, as the program does, one save
 // after another, until it is killed: the other half of tst_crashsafety.
 //
-//   picturesaver_helper SEED   loads the stored history (removing the leftovers of the process
+//   picturesaver_helper N      loads the stored history (removing the leftovers of the process
 //                              killed before), prints "ready", then stores new items for ever
+//                              (N makes them differ from run to run)
 //   picturesaver_helper start  only loads and removes leftovers, then exits
 //
 // Every new item has one to three large formats of up to 1.5 MB, now and then bytes of the

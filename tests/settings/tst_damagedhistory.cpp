@@ -20,6 +20,22 @@ class TestDamagedHistory : public QObject
 private:
     QTemporaryDir dir;
 
+    // Writes the case's file (a file of its own per case: QSettings keeps parsed files by name)
+    // and expects exactly these warnings from here on; empty when the file could not be written.
+    QString caseFile(const QString &prefix, const QByteArray &ini, const QStringList &warnings)
+    {
+        const QString file =
+            dir.filePath(prefix + QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".ini"));
+        QFile out(file);
+        if (!out.open(QIODevice::WriteOnly) || out.write(ini) != ini.size())
+            return QString();
+        out.close();
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+        for (const QString &warning : warnings)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
+        return file;
+    }
+
     static QByteArray item(int index, const QByteArray &content, const QByteArray &mode = "0",
                            const QByteArray &type = "0")
     {
@@ -267,16 +283,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, ini);
         QFETCH(QStringList, history);
         QFETCH(QStringList, warnings);
-        const QString file = dir.filePath(
-            QStringLiteral("files-") + QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".ini"));
-        {
-            QFile out(file);
-            QVERIFY(out.open(QIODevice::WriteOnly));
-            out.write(ini);
-        }
-        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
-        for (const QString &warning : warnings)
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
+        const QString file = caseFile(QStringLiteral("files-"), ini, warnings);
+        QVERIFY(!file.isEmpty());
         QSettings settings(file, QSettings::IniFormat);
         QCOMPARE(describe(Morv::HistoryStore::loadHistory(settings)), history);
     }
@@ -288,17 +296,8 @@ private Q_SLOTS:
         QFETCH(QStringList, sticky);
         QFETCH(QStringList, warnings);
 
-        // A file of its own per case: QSettings keeps parsed files by name.
-        const QString file =
-            dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".ini"));
-        {
-            QFile out(file);
-            QVERIFY(out.open(QIODevice::WriteOnly));
-            out.write(ini);
-        }
-        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
-        for (const QString &warning : warnings)
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
+        const QString file = caseFile(QString(), ini, warnings);
+        QVERIFY(!file.isEmpty());
 
         QSettings settings(file, QSettings::IniFormat);
         QCOMPARE(describe(Morv::HistoryStore::loadHistory(settings)), history);

@@ -227,6 +227,11 @@ void X11SelectionWatcher::readFinished(int index, X11OfferReader *reader)
     const QClipboard::Mode mode = modeOf(index);
     switch (reader->outcome()) {
     case X11OfferReader::Outcome::Read:
+        if (reader->formatsCutShort())
+            Q_EMIT readProblem(mode,
+                               QStringLiteral("%1 lists more than %2 formats: only the first %2 are taken")
+                                   .arg(describe(mode, read.owner))
+                                   .arg(KSystemClipboard::maximumOfferFormats));
         if (!reader->skippedFormats().isEmpty())
             Q_EMIT readProblem(mode,
                                QStringLiteral("%1 made no progress for %2 ms on %3: the picture is taken "
@@ -245,6 +250,10 @@ void X11SelectionWatcher::readFinished(int index, X11OfferReader *reader)
         Q_EMIT readProblem(mode, QStringLiteral("%1 offers more than %2 MiB: its offer is not taken")
                                      .arg(describe(mode, read.owner))
                                      .arg(KSystemClipboard::maximumOfferSize / (1024 * 1024)));
+        break;
+    case X11OfferReader::Outcome::Failed:
+        Q_EMIT readProblem(mode, QStringLiteral("%1 %2: its offer is not taken")
+                                     .arg(describe(mode, read.owner), reader->failure()));
         break;
     case X11OfferReader::Outcome::Reading:
         break;

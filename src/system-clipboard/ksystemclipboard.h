@@ -43,6 +43,11 @@ public:
     // have ignores the write (the data is deleted).
     virtual void setMimeData(QMimeData *mime, QClipboard::Mode mode) = 0;
 
+    // Whether the selection is read at all (a backend that reads offers ahead of time reads no
+    // mouse selection nobody keeps). A backend that reads only when asked ignores it; what an
+    // unwatched selection reads as is the backend's to say. Not watched until switched on.
+    virtual void setSelectionWatched(bool watched);
+
 Q_SIGNALS:
     // Some clipboard's content changed.
     void changed(QClipboard::Mode mode);

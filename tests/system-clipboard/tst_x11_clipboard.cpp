@@ -488,6 +488,57 @@ private Q_SLOTS:
         QCOMPARE(atoms.names({later}), QList<QString>{"MORV_TEST_NAME_LATER"});
     }
 
+    // While nobody keeps the primary selection, every mouse selection would be read for nothing
+    // (up to 256 MiB): an owner is not asked anything until the selection is watched.
+    void thePrimarySelectionIsReadOnlyWhileWatched()
+    {
+        clipboard->setSelectionWatched(false);
+        QSignalSpy changes(clipboard, &KSystemClipboard::changed);
+        const auto selectionChanges = [&changes] {
+            int count = 0;
+            for (const QList<QVariant> &change : std::as_const(changes))
+                count += change.at(0).value<QClipboard::Mode>() == QClipboard::Selection ? 1 : 0;
+            return count;
+        };
+        OwnerProcess *selecting = own({QStringLiteral("--selection"), QStringLiteral("primary"),
+                                       QStringLiteral("UTF8_STRING=selected")});
+        // Owner changes are handled in order: once this copy is read, the selection's was seen.
+        copied("copied after selecting");
+        QCOMPARE(selecting->asked(), QStringList());
+        QVERIFY(clipboard->mimeData(QClipboard::Selection)->formats().isEmpty());
+
+        // Switched on, the owner of the moment is read and reported.
+        clipboard->setSelectionWatched(true);
+        QTRY_COMPARE(selectionChanges(), 1);
+        QCOMPARE(clipboard->mimeData(QClipboard::Selection)->text(), QStringLiteral("selected"));
+        QCOMPARE(selecting->asked(), (QStringList{"TARGETS", "UTF8_STRING"}));
+
+        // Switched off, what was read goes, and a real xclip selecting is never asked.
+        clipboard->setSelectionWatched(false);
+        QVERIFY(clipboard->mimeData(QClipboard::Selection)->formats().isEmpty());
+        auto xclipSelecting = new OwnerProcess(this);
+        xclipSelecting->setProcessChannelMode(QProcess::MergedChannels);
+        xclipSelecting->start(
+            QStringLiteral("xclip"),
+            {QStringLiteral("-verbose"), QStringLiteral("-selection"), QStringLiteral("primary")});
+        xclipSelecting->write("selected with xclip");
+        xclipSelecting->closeWriteChannel();
+        const auto xclipSaid = [xclipSelecting](const char *text) {
+            xclipSelecting->collect();
+            return xclipSelecting->output.contains(text);
+        };
+        QTRY_VERIFY(xclipSaid("Waiting for selection request number 1"));
+        copied("copied after selecting with xclip");
+        QTest::qWait(300);
+        QVERIFY2(!xclipSaid("request number 2"), xclipSelecting->output.constData());
+        // The count is sound: another program's paste is counted.
+        QCOMPARE(ShellCommand::run(QStringLiteral("xclip -o -selection primary")),
+                 QByteArray("selected with xclip"));
+        QTRY_VERIFY(xclipSaid("request number 2"));
+        QCOMPARE(selectionChanges(), 1);
+        QVERIFY(clipboard->mimeData(QClipboard::Selection)->formats().isEmpty());
+    }
+
     // A password manager's secret is read no further than its mark, whatever the order of the
     // list; of the other targets only MIME names (and text under its X11 names) would be read.
     void aSecretIsReadNoFurtherThanItsMark()
@@ -689,6 +740,7 @@ private Q_SLOTS:
         Preferences::instance()->waitForBackgroundSave();
         TestEnvironment::clearSettings();
         Preferences::instance()->setValue(QStringLiteral("platformExtensions"), platformExtensions);
+        clipboard->setSelectionWatched(platformExtensions);
         Preferences::instance()->setValue(QStringLiteral("historyCount"), 20);
         Preferences::instance()->sync();
         copied("start");

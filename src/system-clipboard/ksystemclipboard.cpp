@@ -51,6 +51,8 @@ KSystemClipboard::KSystemClipboard(QObject *parent)
     : QObject(parent)
 {}
 
+void KSystemClipboard::setSelectionWatched(bool) {}
+
 KSystemClipboard *KSystemClipboard::instance()
 {
     std::unique_ptr<KSystemClipboard> &clipboard = storage();

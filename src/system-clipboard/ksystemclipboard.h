@@ -30,6 +30,11 @@ public:
     // exhaust the memory.
     static constexpr qsizetype maximumOfferSize = qsizetype(256) * 1024 * 1024;
 
+    // The most formats a backend takes of one offer: the first ones its owner lists, with one
+    // warning for the rest. Programs list a few dozen at most; a list of millions (a broken or
+    // hostile owner) would otherwise cost minutes and the memory of a name for each.
+    static constexpr qsizetype maximumOfferFormats = 1000;
+
     // The current offer of a clipboard, or null. The caller does not own it, and it may change
     // with the next change of that clipboard.
     virtual const QMimeData *mimeData(QClipboard::Mode mode) const = 0;
@@ -37,6 +42,11 @@ public:
     // Publishes the data on a clipboard and takes ownership of it. A mode the platform does not
     // have ignores the write (the data is deleted).
     virtual void setMimeData(QMimeData *mime, QClipboard::Mode mode) = 0;
+
+    // Whether the selection is read at all (a backend that reads offers ahead of time reads no
+    // mouse selection nobody keeps). A backend that reads only when asked ignores it; what an
+    // unwatched selection reads as is the backend's to say. Not watched until switched on.
+    virtual void setSelectionWatched(bool watched);
 
 Q_SIGNALS:
     // Some clipboard's content changed.

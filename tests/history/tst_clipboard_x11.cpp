@@ -3,6 +3,7 @@
 #include "clipboardwrap.h"
 #include "contentfilestore.h"
 #include "item.h"
+#include "ksystemclipboard.h"
 #include "model.h"
 #include "modelsignalrecorder.h"
 #include "testenvironment.h"
@@ -113,6 +114,13 @@ class TestClipboardX11 : public QObject
         Preferences::instance()->setValue(key, value);
     }
 
+    // As the preferences dialog does: the clipboard reads the selection only while it is kept.
+    static void setPlatformExtensions(bool on)
+    {
+        set(QStringLiteral("platformExtensions"), on);
+        KSystemClipboard::instance()->setSelectionWatched(on);
+    }
+
     // The newest history item as the model stored it, with every captured format.
     static Item newestStored()
     {
@@ -148,6 +156,7 @@ private Q_SLOTS:
     void init()
     {
         TestEnvironment::clearSettings();
+        setPlatformExtensions(false);
         set(QStringLiteral("displaySize"), 200);
         Preferences::instance()->saveHistory(
             {Item(QClipboard::Clipboard, Morv::PlainText, {{QStringLiteral("text/plain"), "start"}})});
@@ -323,16 +332,21 @@ private Q_SLOTS:
 
     void theSelection()
     {
-        // Without the platform extensions the selection is not watched.
+        // Without the platform extensions the selection is not even read: it is no offer.
+        setPlatformExtensions(false);
         serve(QStringLiteral("xsel"),
               {QStringLiteral("--nodetach"), QStringLiteral("--primary"), QStringLiteral("--input")},
               "ignored selection");
-        QTRY_COMPARE(Item(QClipboard::Selection).text(), QStringLiteral("ignored selection"));
+        QTRY_COMPARE(readBack(QStringLiteral("UTF8_STRING"), QStringLiteral("primary")),
+                     QByteArray("ignored selection"));
         xclip("marker");
         QTRY_COMPARE(rows().first(), QStringLiteral("marker"));
         QVERIFY(!rows().contains(QStringLiteral("ignored selection")));
+        QVERIFY(!Item(QClipboard::Selection).isValid());
 
-        set(QStringLiteral("platformExtensions"), true);
+        setPlatformExtensions(true);
+        // Switched on, the selection of the moment is captured.
+        QTRY_COMPARE(rows().first(), QStringLiteral("ignored selection"));
         serve(QStringLiteral("xsel"),
               {QStringLiteral("--nodetach"), QStringLiteral("--primary"), QStringLiteral("--input")},
               "selected words");
@@ -352,7 +366,7 @@ private Q_SLOTS:
 
     void anExitedOwnerLeavesTheNewestItemOfItsClipboard()
     {
-        set(QStringLiteral("platformExtensions"), true);
+        setPlatformExtensions(true);
         xclip("first");
         QTRY_COMPARE(rows().first(), QStringLiteral("first"));
         QProcess *second = xclip("second");

@@ -7,7 +7,8 @@
 //
 //   selection-owner [options] FORMAT=VALUE ...
 //     --selection clipboard|primary|both   what to own (clipboard)
-//     --answer all|targets|none            answer every request, only TARGETS, or nothing (all)
+//     --answer all|targets|refuse|none     answer every request, only TARGETS, TARGETS and refuse
+//                                          the rest, or nothing (all)
 //     --delay MS                           answer each request after MS ms
 //     --piece BYTES                        send values larger than this through INCR, in pieces
 //                                          of this size (262144)
@@ -17,6 +18,11 @@
 //     --repeat                             each line read from standard input takes the
 //                                          selections again, with the line as UTF8_STRING;
 //                                          "took <n>" follows
+//     --targets atoms|refuse|bytes|integers how TARGETS is answered: a list of ATOMs (atoms), no
+//                                          property (refuse), the list as 8-bit data or as
+//                                          32-bit INTEGERs, as broken owners answer (atoms)
+//     --flood N                            TARGETS lists N more atoms after the formats: the
+//                                          numbers 1 to N, most of them naming no atom
 //   FORMAT is a target name (UTF8_STRING, STRING, text/html, ...). VALUE is text, @FILE,
 //   #N (N bytes of a pattern), latin1:TEXT or utf16:TEXT (UTF-16LE with byte order mark).
 
@@ -51,6 +57,7 @@ struct Transfer
     xcb_window_t requestor = XCB_NONE;
     xcb_atom_t property = XCB_NONE;
     xcb_atom_t type = XCB_NONE;
+    quint8 format = 8;
     QByteArray value;
     qsizetype sent = 0;
 };
@@ -69,6 +76,8 @@ QList<Transfer> transfers;
 QList<Pending> pending;
 QList<xcb_generic_event_t *> deferred;
 QByteArray answer = "all";
+QByteArray targetsAnswer = "atoms";
+quint32 flood = 0;
 int delayMs = 0;
 qsizetype pieceSize = 262144;
 int dieAfterPieces = -1;
@@ -195,41 +204,69 @@ void sendPiece(Transfer &transfer)
         data = endlessPiece.constData();
     }
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, transfer.requestor, transfer.property,
-                        transfer.type, 8, uint32_t(size), data);
+                        transfer.type, transfer.format, uint32_t(size / (transfer.format / 8)), data);
     if (!endless)
         transfer.sent += size;
     ++piecesSent;
+}
+
+// Writes a value into the requestor's property, through INCR when it is larger than a piece.
+void sendValue(const xcb_selection_request_event_t &request, xcb_atom_t property, xcb_atom_t type,
+               quint8 format, const QByteArray &value)
+{
+    if (value.size() <= pieceSize && !endless) {
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property, type, format,
+                            uint32_t(value.size() / (format / 8)), value.constData());
+        return;
+    }
+    // The requestor's deletions of each piece drive the transfer.
+    const uint32_t eventMask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(connection, request.requestor, XCB_CW_EVENT_MASK, &eventMask);
+    const uint32_t size = uint32_t(value.size());
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property, incrAtom, 32, 1,
+                        &size);
+    transfers.append({request.requestor, property, type, format, value, 0});
+}
+
+void answerTargets(const xcb_selection_request_event_t &request, xcb_atom_t property)
+{
+    if (targetsAnswer == "refuse") {
+        notify(request, XCB_NONE);
+        return;
+    }
+    QList<xcb_atom_t> atoms{targetsAtom};
+    for (const Format &format : std::as_const(formats))
+        atoms.append(format.atom);
+    for (quint32 atom = 1; atom <= flood; ++atom)
+        atoms.append(atom);
+    const QByteArray list(reinterpret_cast<const char *>(atoms.constData()),
+                          atoms.size() * qsizetype(sizeof(xcb_atom_t)));
+    if (targetsAnswer == "bytes")
+        sendValue(request, property, XCB_ATOM_ATOM, 8, list);
+    else if (targetsAnswer == "integers")
+        sendValue(request, property, XCB_ATOM_INTEGER, 32, list);
+    else
+        sendValue(request, property, XCB_ATOM_ATOM, 32, list);
+    notify(request, property);
 }
 
 void answerRequest(const xcb_selection_request_event_t &request)
 {
     const xcb_atom_t property = request.property == XCB_NONE ? request.target : request.property;
     if (request.target == targetsAtom) {
-        QList<xcb_atom_t> atoms{targetsAtom};
-        for (const Format &format : std::as_const(formats))
-            atoms.append(format.atom);
-        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property, XCB_ATOM_ATOM, 32,
-                            uint32_t(atoms.size()), atoms.constData());
-        notify(request, property);
+        answerTargets(request, property);
         return;
     }
     if (answer == "targets")
         return; // listed, never sent
+    if (answer == "refuse") {
+        notify(request, XCB_NONE);
+        return;
+    }
     for (const Format &format : std::as_const(formats)) {
         if (format.atom != request.target)
             continue;
-        if (format.value.size() <= pieceSize && !endless) {
-            xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property, format.atom,
-                                8, uint32_t(format.value.size()), format.value.constData());
-        } else {
-            // The requestor's deletions of each piece drive the transfer.
-            const uint32_t eventMask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-            xcb_change_window_attributes(connection, request.requestor, XCB_CW_EVENT_MASK, &eventMask);
-            const uint32_t size = uint32_t(format.value.size());
-            xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property, incrAtom, 32,
-                                1, &size);
-            transfers.append({request.requestor, property, format.atom, format.value, 0});
-        }
+        sendValue(request, property, format.atom, 8, format.value);
         notify(request, property);
         return;
     }
@@ -258,7 +295,7 @@ void handle(xcb_generic_event_t *event)
             if (!endless && transfer.sent >= transfer.value.size()) {
                 // The requestor has the last piece: the empty one ends the transfer.
                 xcb_change_property(connection, XCB_PROP_MODE_REPLACE, transfer.requestor, transfer.property,
-                                    transfer.type, 8, 0, nullptr);
+                                    transfer.type, transfer.format, 0, nullptr);
                 transfers.removeAt(i);
             } else {
                 sendPiece(transfer);
@@ -299,6 +336,10 @@ int main(int argc, char *argv[])
             stalledNames.append(next());
         } else if (argument == "--endless") {
             endless = true;
+        } else if (argument == "--targets") {
+            targetsAnswer = next();
+        } else if (argument == "--flood") {
+            flood = next().toUInt();
         } else if (argument == "--repeat") {
             repeat = true;
         } else {

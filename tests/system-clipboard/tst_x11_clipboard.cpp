@@ -7,6 +7,7 @@
 #include "modelrows.h"
 #include "shellcommand.h"
 #include "testenvironment.h"
+#include "x11atoms.h"
 #include "x11owners.h"
 
 #include <QClipboard>
@@ -15,6 +16,7 @@
 #include <QImage>
 #include <QMimeData>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -24,6 +26,7 @@
 #include <qpa/qplatformnativeinterface.h>
 #include <xcb/xcb.h>
 
+#include <cstdlib>
 #include <memory>
 
 using Morv::ClipboardWrap;
@@ -362,6 +365,195 @@ private Q_SLOTS:
         QCOMPARE(changes.count(), 1);
     }
 
+    // Only an owner that is gone empties the clipboard; one that answers, but not with its
+    // formats, is a failed read: its clipboard is not taken for empty (which would have the
+    // history put its newest item over the owner's copy).
+    void anOwnerThatDoesNotListItsFormatsIsNotTakenForEmpty_data()
+    {
+        QTest::addColumn<QStringList>("misbehaviour");
+        QTest::addColumn<QString>("problem");
+        const QString targets = QStringLiteral("--targets");
+        QTest::newRow("refuses TARGETS") << QStringList{targets, QStringLiteral("refuse")}
+                                         << QStringLiteral("refused to list its formats");
+        QTest::newRow("TARGETS as 8-bit data")
+            << QStringList{targets, QStringLiteral("bytes")}
+            << QStringLiteral("answered TARGETS with 8-bit ATOM data, not a list of atoms");
+        QTest::newRow("TARGETS as integers")
+            << QStringList{targets, QStringLiteral("integers")}
+            << QStringLiteral("answered TARGETS with 32-bit INTEGER data, not a list of atoms");
+        QTest::newRow("refuses every format it lists")
+            << QStringList{QStringLiteral("--answer"), QStringLiteral("refuse")}
+            << QStringLiteral("sent none of the formats it listed");
+    }
+
+    void anOwnerThatDoesNotListItsFormatsIsNotTakenForEmpty()
+    {
+        QFETCH(QStringList, misbehaviour);
+        QFETCH(QString, problem);
+        copied("before the broken owner");
+
+        QSignalSpy changes(clipboard, &KSystemClipboard::changed);
+        OwnerProcess *broken = own(misbehaviour + QStringList{QStringLiteral("UTF8_STRING=never read"),
+                                                              QStringLiteral("text/html=<b>never</b>")});
+        const QString warning =
+            QStringLiteral("The owner of the clipboard (window 0x%1) %2: its offer is not taken")
+                .arg(broken->window(), 0, 16)
+                .arg(problem);
+        QTest::ignoreMessage(QtWarningMsg, qPrintable(warning));
+        QTRY_VERIFY2_WITH_TIMEOUT(warned(warning), qPrintable(warnings.join(QLatin1Char('|'))), 5000);
+        QVERIFY(!changes.wait(300));
+        QCOMPARE(changes.count(), 0);
+        QCOMPARE(warnings.count(warning), 1);
+        QCOMPARE(clipboardText(), QStringLiteral("before the broken owner"));
+        QCOMPARE(selectionOwner(), broken->window());
+
+        copied("after the broken owner");
+        QCOMPARE(changes.count(), 1);
+    }
+
+    // A hostile or broken owner listing a million targets costs a moment, not minutes: the offer
+    // is taken with its first formats, and the next copy is read as usual.
+    void aMillionTargetsAreCutShort()
+    {
+        QSignalSpy changes(clipboard, &KSystemClipboard::changed);
+        QElapsedTimer clock;
+        clock.start();
+        OwnerProcess *flood = own({QStringLiteral("--flood"), QStringLiteral("1000000"),
+                                   QStringLiteral("UTF8_STRING=first of many"),
+                                   QStringLiteral("text/html=<b>first</b> of many")});
+        const QString warning =
+            QStringLiteral("The owner of the clipboard (window 0x%1) lists more than %2 formats: only the "
+                           "first %2 are taken")
+                .arg(flood->window(), 0, 16)
+                .arg(KSystemClipboard::maximumOfferFormats);
+        QTest::ignoreMessage(QtWarningMsg, qPrintable(warning));
+        const QMimeData *read = waitForChange(changes, 20000);
+        QVERIFY(read);
+        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(warnings.count(warning), 1);
+        QCOMPARE(read->text(), QStringLiteral("first of many"));
+        QCOMPARE(read->data(QStringLiteral("text/html")), QByteArray("<b>first</b> of many"));
+        QVERIFY(read->formats().size() <= KSystemClipboard::maximumOfferFormats);
+        // Of the numbers that name atoms, only the few MIME names are asked for.
+        QVERIFY2(flood->asked().size() < 100, qPrintable(QString::number(flood->asked().size())));
+
+        copied("after the flood");
+        QCOMPARE(changes.count(), 2);
+    }
+
+    // Names of owners' atoms are remembered, but not without bound, and a number that named no
+    // atom is asked again: the server gives it to the next atom interned.
+    void theAtomNamesKeptAreBoundedAndFailuresForgotten()
+    {
+        xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
+        QVERIFY(!xcb_connection_has_error(connection));
+        const auto disconnect = qScopeGuard([connection] { xcb_disconnect(connection); });
+        X11Atoms atoms(connection);
+        const auto intern = [connection](const QList<QByteArray> &names) {
+            QList<xcb_intern_atom_cookie_t> cookies;
+            for (const QByteArray &name : names)
+                cookies.append(xcb_intern_atom(connection, false, uint16_t(name.size()), name.constData()));
+            QList<xcb_atom_t> interned;
+            for (xcb_intern_atom_cookie_t cookie : std::as_const(cookies)) {
+                xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+                interned.append(reply ? reply->atom : XCB_NONE);
+                std::free(reply);
+            }
+            return interned;
+        };
+
+        QList<QByteArray> names;
+        for (qsizetype i = 0; i < 3 * X11Atoms::maximumCachedNames; ++i)
+            names.append("MORV_TEST_NAME_" + QByteArray::number(i));
+        const QList<xcb_atom_t> interned = intern(names);
+        for (qsizetype from = 0; from < interned.size(); from += KSystemClipboard::maximumOfferFormats) {
+            const QList<xcb_atom_t> offer = interned.mid(from, KSystemClipboard::maximumOfferFormats);
+            const QList<QString> named = atoms.names(offer);
+            QCOMPARE(named.size(), offer.size());
+            QCOMPARE(named.first(), QString::fromLatin1(names.at(from)));
+            QCOMPARE(named.last(), QString::fromLatin1(names.at(from + offer.size() - 1)));
+            QVERIFY2(atoms.cachedNameCount() <= X11Atoms::maximumCachedNames,
+                     qPrintable(QString::number(atoms.cachedNameCount())));
+        }
+        QCOMPARE(atoms.names({atoms.textPlain, atoms.utf8String, interned.last()}),
+                 (QList<QString>{"text/plain", "UTF8_STRING", QString::fromLatin1(names.last())}));
+
+        // The numbers after the last atom name nothing, until atoms are interned.
+        QList<xcb_atom_t> unused;
+        for (xcb_atom_t atom = interned.last() + 1; atom <= interned.last() + 20; ++atom)
+            unused.append(atom);
+        QCOMPARE(atoms.names(unused), QList<QString>(unused.size()));
+        const xcb_atom_t later = intern({"MORV_TEST_NAME_LATER"}).first();
+        QVERIFY2(unused.contains(later), qPrintable(QString::number(later)));
+        QCOMPARE(atoms.names({later}), QList<QString>{"MORV_TEST_NAME_LATER"});
+    }
+
+    // While nobody keeps the primary selection, every mouse selection would be read for nothing
+    // (up to 256 MiB): an owner is not asked anything until the selection is watched.
+    void thePrimarySelectionIsReadOnlyWhileWatched()
+    {
+        clipboard->setSelectionWatched(false);
+        QSignalSpy changes(clipboard, &KSystemClipboard::changed);
+        const auto selectionChanges = [&changes] {
+            int count = 0;
+            for (const QList<QVariant> &change : std::as_const(changes))
+                count += change.at(0).value<QClipboard::Mode>() == QClipboard::Selection ? 1 : 0;
+            return count;
+        };
+        OwnerProcess *selecting = own({QStringLiteral("--selection"), QStringLiteral("primary"),
+                                       QStringLiteral("UTF8_STRING=selected")});
+        // Owner changes are handled in order: once this copy is read, the selection's was seen.
+        copied("copied after selecting");
+        QCOMPARE(selecting->asked(), QStringList());
+        QVERIFY(clipboard->mimeData(QClipboard::Selection)->formats().isEmpty());
+
+        // Switched on, the owner of the moment is read and reported.
+        clipboard->setSelectionWatched(true);
+        QTRY_COMPARE(selectionChanges(), 1);
+        QCOMPARE(clipboard->mimeData(QClipboard::Selection)->text(), QStringLiteral("selected"));
+        QCOMPARE(selecting->asked(), (QStringList{"TARGETS", "UTF8_STRING"}));
+
+        // Switched off, what was read goes, and a real xclip selecting is never asked.
+        clipboard->setSelectionWatched(false);
+        QVERIFY(clipboard->mimeData(QClipboard::Selection)->formats().isEmpty());
+        auto xclipSelecting = new OwnerProcess(this);
+        xclipSelecting->setProcessChannelMode(QProcess::MergedChannels);
+        xclipSelecting->start(
+            QStringLiteral("xclip"),
+            {QStringLiteral("-verbose"), QStringLiteral("-selection"), QStringLiteral("primary")});
+        xclipSelecting->write("selected with xclip");
+        xclipSelecting->closeWriteChannel();
+        const auto xclipSaid = [xclipSelecting](const char *text) {
+            xclipSelecting->collect();
+            return xclipSelecting->output.contains(text);
+        };
+        QTRY_VERIFY(xclipSaid("Waiting for selection request number 1"));
+        copied("copied after selecting with xclip");
+        QTest::qWait(300);
+        QVERIFY2(!xclipSaid("request number 2"), xclipSelecting->output.constData());
+        // The count is sound: another program's paste is counted.
+        QCOMPARE(ShellCommand::run(QStringLiteral("xclip -o -selection primary")),
+                 QByteArray("selected with xclip"));
+        QTRY_VERIFY(xclipSaid("request number 2"));
+        QCOMPARE(selectionChanges(), 1);
+        QVERIFY(clipboard->mimeData(QClipboard::Selection)->formats().isEmpty());
+    }
+
+    // A password manager's secret is read no further than its mark, whatever the order of the
+    // list; of the other targets only MIME names (and text under its X11 names) would be read.
+    void aSecretIsReadNoFurtherThanItsMark()
+    {
+        QSignalSpy changes(clipboard, &KSystemClipboard::changed);
+        OwnerProcess *manager = own(
+            {QStringLiteral("UTF8_STRING=hunter2"), QStringLiteral("text/html=<b>hunter2</b>"),
+             QStringLiteral("COMPOUND_TEXT=hunter2"), QStringLiteral("x-kde-passwordManagerHint=secret")});
+        const QMimeData *read = waitForChange(changes);
+        QVERIFY(read);
+        QCOMPARE(manager->asked(), (QStringList{"TARGETS", "x-kde-passwordManagerHint"}));
+        QCOMPARE(read->data(ClipboardFormats::passwordManagerHint), QByteArray("secret"));
+        QVERIFY(read->text().isEmpty());
+    }
+
     // An owner writes a picture in every encoding asked for, and some take it seconds (Qt writes
     // XPM of a photo for eight): once the offer holds the picture, such an encoding is left out.
     void aPictureIsNotWaitedForInYetAnotherEncoding_data()
@@ -548,6 +740,7 @@ private Q_SLOTS:
         Preferences::instance()->waitForBackgroundSave();
         TestEnvironment::clearSettings();
         Preferences::instance()->setValue(QStringLiteral("platformExtensions"), platformExtensions);
+        clipboard->setSelectionWatched(platformExtensions);
         Preferences::instance()->setValue(QStringLiteral("historyCount"), 20);
         Preferences::instance()->sync();
         copied("start");

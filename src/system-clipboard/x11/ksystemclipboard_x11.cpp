@@ -123,9 +123,12 @@ X11SystemClipboard::X11SystemClipboard(std::unique_ptr<X11SelectionWatcher::Shar
             Qt::QueuedConnection);
     connect(watcher.get(), &X11SelectionWatcher::ownerGone, this, &X11SystemClipboard::ownerGone,
             Qt::QueuedConnection);
+    connect(watcher.get(), &X11SelectionWatcher::offerNotRead, this, &X11SystemClipboard::offerNotRead,
+            Qt::QueuedConnection);
     connect(watcher.get(), &X11SelectionWatcher::readProblem, this, &X11SystemClipboard::readProblem,
             Qt::QueuedConnection);
 
+    this->watcher = watcher.get();
     if (readerThread == ReaderThread::Gui) {
         guiThreadWatcher = std::move(watcher);
         guiThreadWatcher->start();
@@ -152,6 +155,7 @@ X11SystemClipboard::~X11SystemClipboard()
 void X11SystemClipboard::stopReading()
 {
     runningClipboards().removeAll(this);
+    watcher = nullptr;
     if (thread) {
         thread->quit();
         thread->wait();
@@ -190,6 +194,34 @@ void X11SystemClipboard::setMimeData(QMimeData *mime, QClipboard::Mode mode)
     shared->ownWriteTime[index] = stampWithServerTime();
     QGuiApplication::clipboard()->setMimeData(mime ? new SharedMimeData(content) : nullptr, mode);
     current[index] = std::move(content);
+    holdsOwnContent[index] = true;
+}
+
+void X11SystemClipboard::setSelectionWatched(bool watched)
+{
+    if (watched == selectionWatched)
+        return;
+    selectionWatched = watched;
+    const int index = X11SelectionWatcher::indexOf(QClipboard::Selection);
+    // Another program's offer is not known any longer; our own content is.
+    if (!watched && !holdsOwnContent[index])
+        current[index] = std::make_unique<RawMimeData>();
+    if (X11SelectionWatcher *reading = watcher) {
+        QMetaObject::invokeMethod(
+            reading, [reading, index, watched] { reading->setWatched(index, watched); },
+            Qt::QueuedConnection);
+    }
+}
+
+bool X11SystemClipboard::isWatched(int index) const
+{
+    return index != X11SelectionWatcher::indexOf(QClipboard::Selection) || selectionWatched;
+}
+
+bool X11SystemClipboard::isCurrentChange(int index, quint32 change, quint32 time) const
+{
+    // Someone has taken the selection since (their offer follows), or we have.
+    return change == shared->ownerChanges[index].load() && !isBeforeOwnWrite(index, time);
 }
 
 quint32 X11SystemClipboard::stampWithServerTime()
@@ -222,22 +254,34 @@ void X11SystemClipboard::offerRead(QClipboard::Mode mode, quint32 time, const Ra
                                    const RawMimeData::DecodedTexts &texts)
 {
     const int index = X11SelectionWatcher::indexOf(mode);
-    // We wrote after this owner took the selection: the selection holds ours now.
-    if (isBeforeOwnWrite(index, time))
+    // We wrote after this owner took the selection: the selection holds ours now. A read that
+    // was under way when the selection was switched off is not wanted either.
+    if (isBeforeOwnWrite(index, time) || !isWatched(index))
         return;
     current[index] = std::make_unique<RawMimeData>(entries, texts);
+    holdsOwnContent[index] = false;
     Q_EMIT changed(mode);
 }
 
 void X11SystemClipboard::ownerGone(QClipboard::Mode mode, quint32 change, quint32 time)
 {
     const int index = X11SelectionWatcher::indexOf(mode);
-    // Someone has taken the selection since (their offer follows), or we have: it is not empty.
-    if (change != shared->ownerChanges[index].load() || isBeforeOwnWrite(index, time))
+    if (!isCurrentChange(index, change, time) || !isWatched(index))
         return;
     // Like QClipboard on X11: an offer without formats.
     current[index] = std::make_unique<RawMimeData>();
+    holdsOwnContent[index] = false;
     Q_EMIT changed(mode);
+}
+
+void X11SystemClipboard::offerNotRead(QClipboard::Mode mode, quint32 change, quint32 time)
+{
+    const int index = X11SelectionWatcher::indexOf(mode);
+    if (!isCurrentChange(index, change, time))
+        return;
+    // Neither our content nor anything known: no offer, and nothing to report.
+    current[index] = std::make_unique<RawMimeData>();
+    holdsOwnContent[index] = false;
 }
 
 void X11SystemClipboard::readProblem(QClipboard::Mode, const QString &reason)

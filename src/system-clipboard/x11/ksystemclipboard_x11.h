@@ -17,10 +17,17 @@ class QThread;
 //
 // Here a thread of its own, with an X connection of its own, watches the owners and reads every
 // new offer completely (X11SelectionWatcher) before changed() is emitted, so that mimeData()
-// answers at once from bytes in memory. An owner that makes no progress for defaultReadTimeout ms,
-// or that offers more than maximumOfferSize, is not taken: no change is reported, one warning names
-// its window, and mimeData() goes on answering what it answered before. Only an owner that is gone
-// (or an offer without formats) empties a selection.
+// answers at once from bytes in memory. A read that fails is not taken: the owner makes no
+// progress for defaultReadTimeout ms, offers more than maximumOfferSize, does not answer TARGETS
+// with a list of atoms, or sends none of the formats it lists. Then no change is reported, one
+// warning names its window, and mimeData() goes on answering what it answered before. Only an
+// owner that is gone (its window destroyed, its client closed, the selection let go) or one that
+// lists no formats empties a selection.
+//
+// The primary selection is read only while it is watched (setSelectionWatched, off at first):
+// until then, and from the moment it is switched off, it reads as an offer without formats, or as
+// our own content while that is on it, and its changes are not reported. Switched on, the owner
+// of the moment is read and reported as a change.
 //
 // Writing stays with QClipboard, which serves our content (INCR included) from the event loop. Each
 // write is stamped with a fresh server time: the X server silently ignores an ownership older than
@@ -53,6 +60,7 @@ public:
 
     const QMimeData *mimeData(QClipboard::Mode mode) const override;
     void setMimeData(QMimeData *mime, QClipboard::Mode mode) override;
+    void setSelectionWatched(bool watched) override;
 
     // Ends reading; the content already read stays readable. Called before the application object
     // goes, and by the destructor.
@@ -65,6 +73,9 @@ private:
     void offerRead(QClipboard::Mode mode, quint32 time, const RawMimeData::Entries &entries,
                    const RawMimeData::DecodedTexts &texts);
     void ownerGone(QClipboard::Mode mode, quint32 change, quint32 time);
+    void offerNotRead(QClipboard::Mode mode, quint32 change, quint32 time);
+    bool isWatched(int index) const;
+    bool isCurrentChange(int index, quint32 change, quint32 time) const;
     void readProblem(QClipboard::Mode mode, const QString &reason);
     bool waitForStartUpContent(int timeout);
     bool isBeforeOwnWrite(int index, quint32 time) const;
@@ -74,7 +85,11 @@ private:
     std::unique_ptr<X11SelectionWatcher::Shared> shared;
     std::unique_ptr<QThread> thread;
     std::unique_ptr<X11SelectionWatcher> guiThreadWatcher;
+    // The watcher, on whichever thread it lives; null once reading has ended.
+    X11SelectionWatcher *watcher = nullptr;
     // What mimeData() answers: the offer last read, or our own content, which the mime data handed
     // to Qt shares.
     std::array<std::shared_ptr<QMimeData>, 2> current;
+    std::array<bool, 2> holdsOwnContent = {false, false};
+    bool selectionWatched = false;
 };

@@ -48,13 +48,14 @@ X11Atoms::X11Atoms(xcb_connection_t *connection)
         const xcb_atom_t atom = reply ? reply->atom : XCB_NONE;
         if (i < fixed.size()) {
             *fixed.at(i).second = atom;
-            known.insert(atom, QString::fromLatin1(fixed.at(i).first));
+            if (atom != XCB_NONE)
+                fixedNames.insert(atom, QString::fromLatin1(fixed.at(i).first));
         } else if (atom != XCB_NONE) {
-            protocolTargets.append(atom);
+            protocolTargets.insert(atom);
         }
     }
-    protocolTargets.append(targets);
-    protocolTargets.append(incr);
+    protocolTargets.insert(targets);
+    protocolTargets.insert(incr);
 }
 
 bool X11Atoms::isProtocolTarget(xcb_atom_t atom) const
@@ -64,25 +65,44 @@ bool X11Atoms::isProtocolTarget(xcb_atom_t atom) const
 
 QList<QString> X11Atoms::names(const QList<xcb_atom_t> &atoms)
 {
+    const auto remembered = [this](xcb_atom_t atom) {
+        return atom == XCB_NONE || fixedNames.contains(atom) || known.contains(atom);
+    };
     QList<xcb_atom_t> unknown;
+    QSet<xcb_atom_t> asked;
     QList<xcb_get_atom_name_cookie_t> cookies;
     for (xcb_atom_t atom : atoms) {
-        if (atom == XCB_NONE || known.contains(atom) || unknown.contains(atom))
+        if (remembered(atom) || asked.contains(atom))
             continue;
+        asked.insert(atom);
         unknown.append(atom);
         cookies.append(xcb_get_atom_name(connection, atom));
     }
+    QHash<xcb_atom_t, QString> found;
     for (qsizetype i = 0; i < unknown.size(); ++i) {
         const Reply<xcb_get_atom_name_reply_t> reply(
             xcb_get_atom_name_reply(connection, cookies.at(i), nullptr));
         // Atom names are Latin-1 by the protocol; MIME type names are ASCII.
-        known.insert(unknown.at(i), reply ? QString::fromLatin1(xcb_get_atom_name_name(reply.get()),
-                                                                xcb_get_atom_name_name_length(reply.get()))
-                                          : QString());
+        if (reply)
+            found.insert(unknown.at(i), QString::fromLatin1(xcb_get_atom_name_name(reply.get()),
+                                                            xcb_get_atom_name_name_length(reply.get())));
     }
+
     QList<QString> result;
     result.reserve(atoms.size());
-    for (xcb_atom_t atom : atoms)
-        result.append(known.value(atom));
+    for (xcb_atom_t atom : atoms) {
+        const auto fixed = fixedNames.constFind(atom);
+        if (fixed != fixedNames.cend()) {
+            result.append(fixed.value());
+            continue;
+        }
+        const auto cached = known.constFind(atom);
+        result.append(cached != known.cend() ? cached.value() : found.value(atom));
+    }
+
+    if (known.size() + found.size() > maximumCachedNames)
+        known.clear();
+    for (auto it = found.cbegin(); it != found.cend() && known.size() < maximumCachedNames; ++it)
+        known.insert(it.key(), it.value());
     return result;
 }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <xcb/xcb.h>
@@ -34,11 +35,19 @@ public:
     // Targets of the selection protocol itself, which name no content.
     bool isProtocolTarget(xcb_atom_t atom) const;
 
-    // The names of the atoms, in their order; an atom the server does not know gets an empty name.
+    // The names of the atoms, in their order, in one round trip for those not known yet; a number
+    // that names no atom gets an empty name, and is asked again next time (the server gives it
+    // to the next atom interned).
     QList<QString> names(const QList<xcb_atom_t> &atoms);
+
+    // The most names of owners' atoms remembered: beyond it the remembered ones are forgotten
+    // (the fixed atoms never are). Owners list a few dozen; a hostile one would fill memory.
+    static constexpr qsizetype maximumCachedNames = 4096;
+    qsizetype cachedNameCount() const { return known.size(); }
 
 private:
     xcb_connection_t *connection;
-    QList<xcb_atom_t> protocolTargets;
+    QSet<xcb_atom_t> protocolTargets;
+    QHash<xcb_atom_t, QString> fixedNames;
     QHash<xcb_atom_t, QString> known;
 };

@@ -158,6 +158,8 @@ void X11OfferReader::selectionNotified(const xcb_selection_notify_event_t &event
         }
         incremental = true;
         incoming = QByteArray();
+        incomingType = XCB_NONE;
+        incomingFormat = 0;
         // Only what a real offer is likely to need: the announcement costs the owner nothing.
         incoming.reserve(qMin(announced, incrementalReserve));
         return;
@@ -179,11 +181,19 @@ void X11OfferReader::propertyChanged(const xcb_property_notify_event_t &event)
     if (!piece.exists)
         return;
     if (!piece.bytes.isEmpty()) {
+        if (incoming.isEmpty()) {
+            incomingType = piece.type;
+            incomingFormat = piece.format;
+        }
         incoming.append(piece.bytes);
         return;
     }
-    // A piece of length zero ends the transfer.
+    // A piece of length zero ends the transfer; the data is typed as its pieces were.
     incremental = false;
+    if (incomingType != XCB_NONE) {
+        piece.type = incomingType;
+        piece.format = incomingFormat;
+    }
     piece.bytes = std::exchange(incoming, QByteArray());
     received(piece);
 }
@@ -221,10 +231,13 @@ X11OfferReader::Piece X11OfferReader::readTransferProperty(qsizetype alreadyHeld
 void X11OfferReader::received(const Piece &piece)
 {
     if (!targetsListed) {
-        listTargets(piece);
-        requestNext();
+        if (listTargets(piece))
+            requestNext();
         return;
     }
+    // A refused format is listed without bytes, as Qt lists it.
+    if (piece.exists)
+        ++formatsSent;
     const QByteArray bytes = converted(current, piece.bytes);
     held += bytes.size();
     fetched.insert(current.format, bytes);
@@ -236,16 +249,35 @@ void X11OfferReader::received(const Piece &piece)
     requestNext();
 }
 
-void X11OfferReader::listTargets(const Piece &piece)
+bool X11OfferReader::listTargets(const Piece &piece)
 {
     targetsListed = true;
-    if (piece.format != 32)
-        return; // refused or malformed: an offer without formats
+    // No property at all, or one that was not written: the owner has not said what it offers.
+    if (!piece.exists) {
+        fail(QStringLiteral("refused to list its formats"));
+        return false;
+    }
+    // ICCCM types the list ATOM; some owners type it TARGETS.
+    if (piece.format != 32 || (piece.type != XCB_ATOM_ATOM && piece.type != atoms.targets)) {
+        const QString type = atoms.names({piece.type}).constFirst();
+        fail(QStringLiteral("answered TARGETS with %1-bit %2 data, not a list of atoms")
+                 .arg(piece.format)
+                 .arg(type.isEmpty() ? QStringLiteral("0x%1").arg(piece.type, 0, 16) : type));
+        return false;
+    }
     QList<xcb_atom_t> offered;
+    QSet<xcb_atom_t> seen;
     const auto *values = reinterpret_cast<const xcb_atom_t *>(piece.bytes.constData());
     for (qsizetype i = 0; i < piece.bytes.size() / qsizetype(sizeof(xcb_atom_t)); ++i) {
-        if (values[i] != XCB_NONE && !atoms.isProtocolTarget(values[i]) && !offered.contains(values[i]))
-            offered.append(values[i]);
+        const xcb_atom_t atom = values[i];
+        if (atom == XCB_NONE || atoms.isProtocolTarget(atom) || seen.contains(atom))
+            continue;
+        if (offered.size() == KSystemClipboard::maximumOfferFormats) {
+            cutShort = true;
+            break;
+        }
+        seen.insert(atom);
+        offered.append(atom);
     }
     const QList<QString> names = atoms.names(offered);
 
@@ -254,14 +286,14 @@ void X11OfferReader::listTargets(const Piece &piece)
     const QList<xcb_atom_t> textTargets = {atoms.utf8String, XCB_ATOM_STRING, atoms.text, atoms.textPlain};
     QHash<QString, xcb_atom_t> targetOf;
     for (xcb_atom_t target : textTargets) {
-        if (offered.contains(target)) {
+        if (seen.contains(target)) {
             targetOf.insert(plainText, target);
             break;
         }
     }
-    if (offered.contains(atoms.uriList))
+    if (seen.contains(atoms.uriList))
         targetOf.insert(uriList, atoms.uriList);
-    else if (offered.contains(atoms.mozUrl))
+    else if (seen.contains(atoms.mozUrl))
         targetOf.insert(uriList, atoms.mozUrl);
 
     for (qsizetype i = 0; i < offered.size(); ++i) {
@@ -271,14 +303,15 @@ void X11OfferReader::listTargets(const Piece &piece)
             format = plainText;
         else if (target == atoms.mozUrl)
             format = uriList;
-        if (format.isEmpty() || listed.contains(format))
+        if (format.isEmpty() || listedSet.contains(format))
             continue;
         listed.append(format);
+        listedSet.insert(format);
         if (!targetOf.contains(format))
             targetOf.insert(format, target);
     }
 
-    if (listed.contains(ClipboardFormats::passwordManagerHint))
+    if (listedSet.contains(ClipboardFormats::passwordManagerHint))
         requests.append(
             {ClipboardFormats::passwordManagerHint, targetOf.value(ClipboardFormats::passwordManagerHint)});
     // Pictures last, the best first: a picture comes in many encodings, and an owner may take
@@ -299,6 +332,7 @@ void X11OfferReader::listTargets(const Piece &piece)
         pictures.move(pictures.indexOf(*best), 0);
     for (const QString &format : std::as_const(pictures))
         requests.append({format, targetOf.value(format)});
+    return true;
 }
 
 bool X11OfferReader::isPicture(const QString &format)
@@ -319,8 +353,9 @@ void X11OfferReader::timedOut()
     // encodings not asked for yet (the owner is still busy with this one).
     for (qsizetype i = next - 1; i < requests.size(); ++i) {
         skipped.append(requests.at(i).format);
-        listed.removeAll(requests.at(i).format);
+        listedSet.remove(requests.at(i).format);
     }
+    listed.removeIf([this](const QString &format) { return !listedSet.contains(format); });
     next = requests.size();
     addQtImage();
     finish(Outcome::Read);
@@ -329,6 +364,11 @@ void X11OfferReader::timedOut()
 void X11OfferReader::requestNext()
 {
     if (next >= requests.size()) {
+        // Listing formats and sending none is no offer, and no empty one either.
+        if (!requests.isEmpty() && formatsSent == 0) {
+            fail(QStringLiteral("sent none of the formats it listed"));
+            return;
+        }
         addQtImage();
         finish(Outcome::Read);
         return;
@@ -339,12 +379,13 @@ void X11OfferReader::requestNext()
 
 void X11OfferReader::addQtImage()
 {
-    if (listed.contains(qtImage))
+    if (listedSet.contains(qtImage))
         return;
-    const auto offered = [this](const QString &format) { return listed.contains(format); };
+    const auto offered = [this](const QString &format) { return listedSet.contains(format); };
     if (std::none_of(imageFormats.cbegin(), imageFormats.cend(), offered))
         return;
     listed.append(qtImage);
+    listedSet.insert(qtImage);
     for (const QString &format : imageFormats) {
         const QByteArray bytes = fetched.value(format);
         if (!bytes.isEmpty()) {
@@ -374,6 +415,12 @@ QByteArray X11OfferReader::converted(const Request &request, QByteArray bytes) c
         bytes = (end < 0 ? bytes : bytes.left(end)).trimmed() + "\r\n";
     }
     return bytes;
+}
+
+void X11OfferReader::fail(const QString &what)
+{
+    failureText = what;
+    finish(Outcome::Failed);
 }
 
 void X11OfferReader::finish(Outcome outcome)

@@ -113,13 +113,40 @@ void X11SelectionWatcher::start()
         xcb_xfixes_select_selection_input(connection, clockWindow, selection, notifications);
     // The owners of the moment are asked for once the server's time is known (clockTicked): the
     // content is asked for with that time, and any change after it arrives as a notification.
-    xcb_change_property(connection, XCB_PROP_MODE_APPEND, clockWindow, atoms->clock, XCB_ATOM_INTEGER, 32, 0,
-                        nullptr);
+    for (int index : {0, 1}) {
+        ownerQueryPending[index] = watched[index];
+        if (!watched[index])
+            startUpDone(index);
+    }
+    askForTime();
 
     notifier = new QSocketNotifier(xcb_get_file_descriptor(connection), QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, &X11SelectionWatcher::dispatch);
     xcb_flush(connection);
     dispatch();
+}
+
+void X11SelectionWatcher::setWatched(int index, bool watch)
+{
+    if (!connection || watched[index] == watch)
+        return;
+    watched[index] = watch;
+    ownerQueryPending[index] = watch;
+    if (watch) {
+        askForTime();
+    } else {
+        abandon(index);
+        startUpDone(index);
+    }
+    // Called from the event loop: what was sent must go out, and what came meanwhile be handled.
+    dispatch();
+}
+
+void X11SelectionWatcher::askForTime()
+{
+    // A zero-length change of our own property: its notification carries the server's time.
+    xcb_change_property(connection, XCB_PROP_MODE_APPEND, clockWindow, atoms->clock, XCB_ATOM_INTEGER, 32, 0,
+                        nullptr);
 }
 
 void X11SelectionWatcher::dispatch()
@@ -176,27 +203,36 @@ void X11SelectionWatcher::ownerChanged(const xcb_xfixes_selection_notify_event_t
     if (index < 0)
         return;
     const quint32 change = ++shared.ownerChanges[index];
-    // A newer offer wins: what was being read is dropped unreported.
+    // A newer offer wins: what was being read is dropped unreported, and so is the owner of the
+    // moment that was to be asked for.
     abandon(index);
+    ownerQueryPending[index] = false;
     const bool ourTime = event.selection_timestamp == shared.ownWriteTime[index].load();
-    if (event.owner == XCB_NONE) {
-        if (!(ourTime && event.subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER))
-            Q_EMIT ownerGone(modeOf(index), change, event.timestamp);
+    const bool ourWrite =
+        ourTime && (event.owner == XCB_NONE ? event.subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER
+                                            : isOurs(event.owner));
+    if (ourWrite) {
         startUpDone(index);
         return;
     }
-    if (isOurs(event.owner) && ourTime) {
-        startUpDone(index);
+    if (event.owner != XCB_NONE && watched[index]) {
+        read(index, event.owner, event.selection_timestamp);
         return;
     }
-    read(index, event.owner, event.selection_timestamp);
+    const quint32 time = event.owner == XCB_NONE ? event.timestamp : event.selection_timestamp;
+    if (watched[index])
+        Q_EMIT ownerGone(modeOf(index), change, time);
+    else
+        Q_EMIT offerNotRead(modeOf(index), change, time);
+    startUpDone(index);
 }
 
 void X11SelectionWatcher::clockTicked(xcb_timestamp_t now)
 {
     for (int index : {0, 1}) {
-        if (!startingUp[index] || reads[index].reader)
+        if (!ownerQueryPending[index])
             continue; // a notification came first and is being handled
+        ownerQueryPending[index] = false;
         const Reply<xcb_get_selection_owner_reply_t> reply(xcb_get_selection_owner_reply(
             connection, xcb_get_selection_owner(connection, selections[index]), nullptr));
         const xcb_window_t owner = reply ? reply->owner : XCB_NONE;
@@ -227,6 +263,11 @@ void X11SelectionWatcher::readFinished(int index, X11OfferReader *reader)
     const QClipboard::Mode mode = modeOf(index);
     switch (reader->outcome()) {
     case X11OfferReader::Outcome::Read:
+        if (reader->formatsCutShort())
+            Q_EMIT readProblem(mode,
+                               QStringLiteral("%1 lists more than %2 formats: only the first %2 are taken")
+                                   .arg(describe(mode, read.owner))
+                                   .arg(KSystemClipboard::maximumOfferFormats));
         if (!reader->skippedFormats().isEmpty())
             Q_EMIT readProblem(mode,
                                QStringLiteral("%1 made no progress for %2 ms on %3: the picture is taken "
@@ -245,6 +286,10 @@ void X11SelectionWatcher::readFinished(int index, X11OfferReader *reader)
         Q_EMIT readProblem(mode, QStringLiteral("%1 offers more than %2 MiB: its offer is not taken")
                                      .arg(describe(mode, read.owner))
                                      .arg(KSystemClipboard::maximumOfferSize / (1024 * 1024)));
+        break;
+    case X11OfferReader::Outcome::Failed:
+        Q_EMIT readProblem(mode, QStringLiteral("%1 %2: its offer is not taken")
+                                     .arg(describe(mode, read.owner), reader->failure()));
         break;
     case X11OfferReader::Outcome::Reading:
         break;

@@ -24,9 +24,14 @@ class X11OfferReader;
 // it. Reports go out as signals, to be received on another thread:
 // - offerRead: an offer is in memory (with no entries for an owner that lists no formats);
 // - ownerGone: the owner quit, its window died or it let go: the selection is empty now;
-// - readProblem: an owner stalled or offered too much, and its offer is not reported as content;
-//   or it stalled on a picture the offer holds already in another encoding (see X11OfferReader).
+// - offerNotRead: a selection that is not watched has a new owner (or none), not asked anything;
+// - readProblem: an owner stalled, offered too much or did not list its formats, and its offer
+//   is not reported at all; or its offer is reported without some of its formats (a picture
+//   stalled on in yet another encoding, a list of formats cut short; see X11OfferReader).
 // A new owner abandons the read of the previous one, which is then never reported.
+//
+// The clipboard is always watched, the primary selection only once setWatched() says so: every
+// mouse selection would otherwise be read (up to KSystemClipboard::maximumOfferSize) for nothing.
 //
 // Our own writes are told apart by the time the GUI thread stamped them with (Shared): an owner
 // window of this process's Qt connection with exactly that time is our content coming back, while
@@ -63,6 +68,11 @@ public:
     // Starts watching; call it on the thread the watcher lives on.
     void start();
 
+    // Whether the owners of a selection (by index) are read. Switched on, the owner of the moment
+    // is read and reported; switched off, a read under way is dropped unreported. On the
+    // watcher's thread.
+    void setWatched(int index, bool watched);
+
     static int indexOf(QClipboard::Mode mode);
 
 Q_SIGNALS:
@@ -71,6 +81,8 @@ Q_SIGNALS:
                    const RawMimeData::DecodedTexts &texts);
     // change: the count of owner changes at this one; time: when the owner went.
     void ownerGone(QClipboard::Mode mode, quint32 change, quint32 time);
+    // change and time as for ownerGone.
+    void offerNotRead(QClipboard::Mode mode, quint32 change, quint32 time);
     void readProblem(QClipboard::Mode mode, const QString &reason);
 
 private:
@@ -84,6 +96,7 @@ private:
     void dispatch();
     void handle(const xcb_generic_event_t *event);
     void ownerChanged(const xcb_xfixes_selection_notify_event_t &event);
+    void askForTime();
     void clockTicked(xcb_timestamp_t now);
     void read(int index, xcb_window_t owner, xcb_timestamp_t time);
     void readFinished(int index, X11OfferReader *reader);
@@ -107,6 +120,9 @@ private:
     xcb_window_t clockWindow = XCB_NONE;
     QSocketNotifier *notifier = nullptr;
     std::array<Read, 2> reads;
+    std::array<bool, 2> watched = {true, false};
+    // The owner of the moment is to be read once the server's time is known.
+    std::array<bool, 2> ownerQueryPending = {false, false};
     std::array<bool, 2> startingUp = {true, true};
     bool dispatching = false;
     bool connectionLost = false;

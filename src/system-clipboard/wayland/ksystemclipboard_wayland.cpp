@@ -189,7 +189,8 @@ void WaylandSystemClipboard::selectionOffered(QClipboard::Mode mode,
     }
     if (!offer) {
         // Emptied: its owner quit or cleared it. Like QClipboard on X11: an offer without formats.
-        // The only way a selection becomes empty: an offer that is not read whole leaves it as it was.
+        // Besides an offer of no types at all, the only way a selection becomes empty: an offer that
+        // is not read whole leaves it as it was.
         selected->data = std::make_unique<QMimeData>();
         Q_EMIT changed(mode);
         return;
@@ -256,6 +257,8 @@ void WaylandSystemClipboard::deviceFinished()
              "programs are no longer seen");
     for (Selection *selected : {&clipboard, &primary}) {
         stopReading(*selected);
+        // Offers must not outlive their device.
+        selected->unread.reset();
         selected->source.reset();
         selected->served.clear();
     }

@@ -12,12 +12,22 @@
 
 #include <QGuiApplication>
 
+#include <utility>
+
 namespace {
 
 std::unique_ptr<KSystemClipboard> &storage()
 {
     static std::unique_ptr<KSystemClipboard> clipboard;
     return clipboard;
+}
+
+// The backends to release when the application object goes. Never destroyed: the process-wide
+// clipboard is destroyed during static destruction, and its destructor looks here.
+QList<KSystemClipboard *> &releasedAtExit()
+{
+    static auto *clipboards = new QList<KSystemClipboard *>;
+    return *clipboards;
 }
 
 std::unique_ptr<KSystemClipboard> createForPlatform()
@@ -51,7 +61,29 @@ KSystemClipboard::KSystemClipboard(QObject *parent)
     : QObject(parent)
 {}
 
-void KSystemClipboard::setSelectionWatched(bool) {}
+KSystemClipboard::~KSystemClipboard()
+{
+    releasedAtExit().removeAll(this);
+}
+
+void KSystemClipboard::releasePlatformAtExit()
+{
+    if (!releasedAtExit().contains(this))
+        releasedAtExit().append(this);
+    // Qt calls its post routines newest first: added again now, the release comes before every
+    // routine added until now (the last clean-up of the content files is one).
+    qRemovePostRoutine(releaseAll);
+    qAddPostRoutine(releaseAll);
+}
+
+void KSystemClipboard::releaseAll()
+{
+    const QList<KSystemClipboard *> clipboards = std::exchange(releasedAtExit(), {});
+    for (KSystemClipboard *clipboard : clipboards)
+        clipboard->releasePlatform();
+}
+
+void KSystemClipboard::releasePlatform() {}
 
 KSystemClipboard *KSystemClipboard::instance()
 {
@@ -60,6 +92,8 @@ KSystemClipboard *KSystemClipboard::instance()
         clipboard = createForPlatform();
     return clipboard.get();
 }
+
+void KSystemClipboard::setSelectionWatched(bool) {}
 
 void KSystemClipboard::setInstance(std::unique_ptr<KSystemClipboard> clipboard)
 {

@@ -17,6 +17,8 @@ class KSystemClipboard : public QObject
     Q_OBJECT
 
 public:
+    ~KSystemClipboard() override;
+
     // The process-wide clipboard; needs the application object.
     static KSystemClipboard *instance();
 
@@ -35,6 +37,12 @@ public:
     // hostile owner) would otherwise cost minutes and the memory of a name for each.
     static constexpr qsizetype maximumOfferFormats = 1000;
 
+    // Silence from another program's offer after which a backend gives its read up, in ms. An
+    // offer not read whole is not taken (one warning, no change): the selection is not empty.
+    static constexpr int defaultReadTimeout = 2000;
+    // Silence from a program pasting our content after which serving it is given up, in ms.
+    static constexpr int defaultWriteTimeout = 30000;
+
     // The current offer of a clipboard, or null. The caller does not own it, and it may change
     // with the next change of that clipboard.
     virtual const QMimeData *mimeData(QClipboard::Mode mode) const = 0;
@@ -43,9 +51,10 @@ public:
     // have ignores the write (the data is deleted).
     virtual void setMimeData(QMimeData *mime, QClipboard::Mode mode) = 0;
 
-    // Whether the selection is read at all (a backend that reads offers ahead of time reads no
-    // mouse selection nobody keeps). A backend that reads only when asked ignores it; what an
-    // unwatched selection reads as is the backend's to say. Not watched until switched on.
+    // While not watched, the primary selection (Selection) is not read: no byte of what the user
+    // selects with the mouse is fetched, and no change of it is reported; our own writes to it
+    // still work; what an unwatched selection reads as is the backend's to say. A backend is
+    // created not watching it. Backends that read nothing ahead ignore it.
     virtual void setSelectionWatched(bool watched);
 
 Q_SIGNALS:
@@ -54,4 +63,17 @@ Q_SIGNALS:
 
 protected:
     explicit KSystemClipboard(QObject *parent = nullptr);
+
+    // For a backend with a connection to the display system or a thread of its own, once made:
+    // releasePlatform() is then called when the application object goes (Qt closes its platform
+    // connection inside that object's destructor), though the process-wide clipboard itself lives
+    // until static destruction. Every backend so made is in one list, left when it is destroyed.
+    void releasePlatformAtExit();
+
+    // Lets go of the platform: reads, and the serving of our own content, end; what was read stays
+    // readable. Also called by a backend's own destructor; once is enough.
+    virtual void releasePlatform();
+
+private:
+    static void releaseAll();
 };

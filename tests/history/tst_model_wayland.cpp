@@ -2,6 +2,7 @@
 
 #include "clipboardwrap.h"
 #include "item.h"
+#include "ksystemclipboard.h"
 #include "model.h"
 #include "modelsignalrecorder.h"
 #include "shellcommand.h"
@@ -212,6 +213,8 @@ private Q_SLOTS:
     {
         set(QStringLiteral("platformExtensions"), true);
         set(QStringLiteral("synchronizePSE"), 2);
+        // The backend reads the primary selection only while it is watched.
+        KSystemClipboard::instance()->setSelectionWatched(true);
 
         QVERIFY(run(QStringLiteral("printf 'copied' | wl-copy")));
         QTRY_COMPARE(rows().first(), QStringLiteral("copied"));

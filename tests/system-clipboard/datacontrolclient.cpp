@@ -43,9 +43,9 @@ void finished(void *, zwlr_data_control_device_v1 *) {}
 
 const zwlr_data_control_device_v1_listener deviceListener = {&dataOffer, &selection, &finished, &selection};
 
-void send(void *data, zwlr_data_control_source_v1 *, const char *, int32_t fd)
+void send(void *data, zwlr_data_control_source_v1 *, const char *mimeType, int32_t fd)
 {
-    static_cast<QList<int> *>(data)->append(fd);
+    static_cast<DataControlClient *>(data)->pasteAsked(QString::fromUtf8(mimeType), fd);
 }
 void cancelled(void *, zwlr_data_control_source_v1 *) {}
 
@@ -94,12 +94,14 @@ DataControlClient::~DataControlClient()
         ::close(fd);
 }
 
-bool DataControlClient::offer(QClipboard::Mode mode, const QStringList &types)
+bool DataControlClient::offer(QClipboard::Mode mode, const QStringList &types,
+                              const QHash<QString, QByteArray> &answers)
 {
     if (!device)
         return false;
+    this->answers = answers;
     zwlr_data_control_source_v1 *source = zwlr_data_control_manager_v1_create_data_source(manager);
-    zwlr_data_control_source_v1_add_listener(source, &sourceListener, &heldFds);
+    zwlr_data_control_source_v1_add_listener(source, &sourceListener, this);
     for (const QString &type : types)
         zwlr_data_control_source_v1_offer(source, type.toUtf8().constData());
     if (mode == QClipboard::Selection)
@@ -108,4 +110,24 @@ bool DataControlClient::offer(QClipboard::Mode mode, const QStringList &types)
         zwlr_data_control_device_v1_set_selection(device, source);
     sources.append(source);
     return wl_display_roundtrip(display) >= 0;
+}
+
+void DataControlClient::serve()
+{
+    if (display)
+        wl_display_roundtrip(display);
+}
+
+void DataControlClient::pasteAsked(const QString &type, int fd)
+{
+    asked.append(type);
+    const auto answer = answers.constFind(type);
+    if (answer == answers.cend()) {
+        heldFds.append(fd);
+        return;
+    }
+    // Small answers only: they fit into the pipe at once (a short write shows as wrong content).
+    const QByteArray &bytes = answer.value();
+    [[maybe_unused]] const ssize_t written = ::write(fd, bytes.constData(), size_t(bytes.size()));
+    ::close(fd);
 }

@@ -19,6 +19,7 @@
 #include <fcntl.h>
 #include <optional>
 #include <poll.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using Content = QList<QPair<QString, QByteArray>>;
@@ -89,11 +90,31 @@ private:
     std::unique_ptr<WaylandSystemClipboard> clipboard;
     QList<int> heldFds; // pipe ends a stalling fake owner keeps open
 
-    void makeClipboard(bool primary = true, int readTimeout = 200, int writeTimeout = 30000)
+    void makeClipboard(bool primary = true, int readTimeout = 200, int writeTimeout = 30000,
+                       bool selectionWatched = true)
     {
         auto fake = std::make_unique<FakeDataControlDevice>(primary);
         device = fake.get();
         clipboard = std::make_unique<WaylandSystemClipboard>(std::move(fake), readTimeout, writeTimeout);
+        clipboard->setSelectionWatched(selectionWatched);
+    }
+
+    // An owner handler that writes the content's bytes at once, except for the stalled types, for
+    // which it writes nothing and keeps the pipe open.
+    std::function<void(const QString &, int)> ownerStallingOn(const QStringList &stalled,
+                                                              const Content &content)
+    {
+        return [this, stalled, content](const QString &type, int fd) {
+            if (stalled.contains(type)) {
+                heldFds.append(fd);
+                return;
+            }
+            for (const auto &entry : content) {
+                if (entry.first == type)
+                    QCOMPARE(::write(fd, entry.second.constData(), entry.second.size()), entry.second.size());
+            }
+            ::close(fd);
+        };
     }
 
     // An owner handler that writes nothing and keeps the pipe open: a hung program.
@@ -175,7 +196,8 @@ private Q_SLOTS:
                                                     {"text/uri-list", "file:///a\nfile:///b\n"},
                                                     {"image/png", png},
                                                     {"SAVE_TARGETS", ""}};
-        const QStringList order = {"text/plain", "text/html", "text/uri-list", "image/png", "SAVE_TARGETS"};
+        // SAVE_TARGETS names no MIME type: it is not asked for.
+        const QStringList order = {"text/plain", "text/html", "text/uri-list", "image/png"};
         for (const QString &type : order) {
             // One type at a time: the next is asked for only when the previous one is complete.
             QTRY_COMPARE(pending.size(), 1);
@@ -183,15 +205,14 @@ private Q_SLOTS:
             const int fd = pending.takeFirst();
             QCOMPARE(::write(fd, answers[type].constData(), answers[type].size()), answers[type].size());
             ::close(fd);
-            if (type != "SAVE_TARGETS")
+            if (type != "image/png")
                 QCOMPARE(changed.count(), 0);
         }
         QTRY_COMPARE(changed.count(), 1);
         QCOMPARE(changed.first().first().value<QClipboard::Mode>(), QClipboard::Clipboard);
 
         const QMimeData *mime = clipboard->mimeData(QClipboard::Clipboard);
-        QCOMPARE(mime->formats(),
-                 QStringList({"text/plain", "text/html", "text/uri-list", "image/png", "SAVE_TARGETS"}));
+        QCOMPARE(mime->formats(), order);
         QCOMPARE(mime->data("text/plain"), "two\nlines");
         QCOMPARE(mime->text(), "two\nlines");
         QVERIFY(mime->hasHtml());
@@ -199,7 +220,7 @@ private Q_SLOTS:
         QCOMPARE(mime->data("text/uri-list"), "file:///a\nfile:///b\n");
         QCOMPARE(mime->urls(), QList<QUrl>({QUrl("file:///a"), QUrl("file:///b")}));
         QCOMPARE(mime->data("image/png"), png);
-        QVERIFY(mime->hasFormat("SAVE_TARGETS"));
+        QVERIFY(!mime->hasFormat("SAVE_TARGETS"));
         // The finished offer is let go of.
         QCOMPARE(device->log->offersDestroyed, 1);
     }
@@ -367,40 +388,206 @@ private Q_SLOTS:
         QCOMPARE(mime->asked, QStringList({"image/png", "text/plain"}));
     }
 
-    void aHungOwnerCostsOneTimeoutAndKeepsWhatArrived()
+    void aHungOwnerCostsOneTimeoutAndChangesNothing()
     {
         makeClipboard(true, 300);
         QSignalSpy changed(clipboard.get(), &KSystemClipboard::changed);
+        device->offer(QClipboard::Clipboard, {{"text/plain", "before"}});
+        QVERIFY(changed.wait());
         int ticks = 0;
         QTimer ticker;
         connect(&ticker, &QTimer::timeout, this, [&ticks] { ++ticks; });
         ticker.start(10);
 
-        QTest::ignoreMessage(QtWarningMsg, "The clipboard's owner sent nothing for \"image/png\" in 300 ms: "
-                                           "skipping it and the rest of the offer");
+        QTest::ignoreMessage(QtWarningMsg, "The clipboard's owner sent nothing for \"text/html\" in 300 ms: "
+                                           "its offer is not taken");
         QElapsedTimer clock;
         clock.start();
-        device->offer(QClipboard::Clipboard,
-                      {{"text/plain", "arrived"}, {"image/png", ""}, {"text/html", "<p>"}},
-                      [this](const QString &type, int fd) {
-                          if (type == "image/png") {
-                              heldFds.append(fd);
-                              return;
-                          }
-                          QCOMPARE(::write(fd, "arrived", 7), 7);
-                          ::close(fd);
-                      });
-        QVERIFY(changed.wait(3000));
+        const Content content = {{"text/plain", "arrived"}, {"text/html", ""}, {"text/uri-list", "a"}};
+        device->offer(QClipboard::Clipboard, content, ownerStallingOn({"text/html"}, content));
+        // The reader lets go of the offer when it gives up.
+        QTRY_COMPARE(device->log->offersDestroyed, 2);
         const qint64 waited = clock.elapsed();
         // (Qt's coarse timers may fire up to 5 % early.)
         QVERIFY2(waited >= 280 && waited < 1500, qPrintable(QString::number(waited)));
         // The event loop ran all the while.
         QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks)));
-        // The owner is taken for hung: text/html is not even asked for.
-        QCOMPARE(device->log->received, QStringList({"text/plain", "image/png"}));
+        // The owner is taken for hung: text/uri-list is not even asked for.
+        QCOMPARE(device->log->received, QStringList({"text/plain", "text/plain", "text/html"}));
+        // The owner still holds the clipboard: not empty, and not what arrived of it either.
+        QVERIFY(!changed.wait(200));
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(clipboard->mimeData(QClipboard::Clipboard)->formats(), QStringList{"text/plain"});
+        QCOMPARE(bytesOf(clipboard->mimeData(QClipboard::Clipboard), "text/plain"), "before");
+    }
+
+    void onlyAWholeOfferOrAGoneOwnerIsAChange_data()
+    {
+        QTest::addColumn<Content>("content");
+        QTest::addColumn<QStringList>("stalledTypes");
+        QTest::addColumn<bool>("noDescriptors");
+        QTest::addColumn<QStringList>("asked");
+        QTest::addColumn<bool>("isChange");
+        QTest::addColumn<QStringList>("formats");
+        QTest::addColumn<QString>("warning");
+
+        const QByteArray png = QByteArray::fromHex("89504e470d0a1a0a") + QByteArray(100, 'p');
+        QTest::newRow("owner silent on its only format")
+            << Content{{"text/plain", ""}} << QStringList{"text/plain"} << false << QStringList{"text/plain"}
+            << false << QStringList()
+            << "The clipboard's owner sent nothing for \"text/plain\" in 200 ms: its offer is not taken";
+        // A copy without its picture is not what the user copied; the owner keeps the clipboard.
+        QTest::newRow("silent on the only picture after the text")
+            << Content{{"image/png", ""}, {"text/plain", "t"}} << QStringList{"image/png"} << false
+            << QStringList{"text/plain", "image/png"} << false << QStringList()
+            << "The clipboard's owner sent nothing for \"image/png\" in 200 ms: its offer is not taken";
+        // The picture is there: what is missing is the same picture once more.
+        QTest::newRow("silent on a further encoding of the picture")
+            << Content{{"image/png", png}, {"image/bmp", ""}, {"image/jpeg", "j"}, {"text/html", "<img>"}}
+            << QStringList{"image/bmp"} << false << QStringList{"text/html", "image/png", "image/bmp"} << true
+            << QStringList{"text/html", "image/png"}
+            << "The clipboard's owner sent nothing for \"image/bmp\" in 200 ms: the offer is taken without "
+               "it and the picture formats after it";
+        QTest::newRow("no pipe to be had") << Content{{"text/plain", "t"}} << QStringList() << true
+                                           << QStringList() << false << QStringList()
+                                           << "Could not read \"text/plain\" from the clipboard (no pipe: "
+                                              "Too many open files): its offer is "
+                                              "not taken";
+        QTest::newRow("only names that are no MIME types")
+            << Content{{"TARGETS", "x"}, {"UTF8_STRING", "t"}} << QStringList() << false << QStringList()
+            << false << QStringList() << QString();
+        // Nothing to paste: as empty as no offer at all.
+        QTest::newRow("an offer without types")
+            << Content{} << QStringList() << false << QStringList() << true << QStringList() << QString();
+    }
+
+    void onlyAWholeOfferOrAGoneOwnerIsAChange()
+    {
+        QFETCH(Content, content);
+        QFETCH(QStringList, stalledTypes);
+        QFETCH(bool, noDescriptors);
+        QFETCH(QStringList, asked);
+        QFETCH(bool, isChange);
+        QFETCH(QStringList, formats);
+        QFETCH(QString, warning);
+
+        makeClipboard(true, 200);
+        QSignalSpy changed(clipboard.get(), &KSystemClipboard::changed);
+        device->offer(QClipboard::Clipboard, {{"text/plain", "before"}});
+        QVERIFY(changed.wait());
+        changed.clear();
+        device->log->received.clear();
+
+        if (!warning.isEmpty())
+            QTest::ignoreMessage(QtWarningMsg, qPrintable(warning));
+        rlimit limit = {};
+        QCOMPARE(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+        if (noDescriptors) {
+            // The lowest free descriptor is the first one past the limit: no new one can be made.
+            const int lowestFree = ::dup(0);
+            ::close(lowestFree);
+            rlimit none = limit;
+            none.rlim_cur = rlim_t(lowestFree);
+            QCOMPARE(::setrlimit(RLIMIT_NOFILE, &none), 0);
+        }
+        device->offer(QClipboard::Clipboard, content, ownerStallingOn(stalledTypes, content));
+        if (noDescriptors)
+            QCOMPARE(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+        QTRY_COMPARE(device->log->offersDestroyed, 2);
+        QCOMPARE(device->log->received, asked);
+
+        QTest::qWait(50);
+        QCOMPARE(changed.count(), isChange ? 1 : 0);
         const QMimeData *mime = clipboard->mimeData(QClipboard::Clipboard);
-        QCOMPARE(mime->formats(), QStringList({"text/plain"}));
-        QCOMPARE(mime->data("text/plain"), "arrived");
+        if (isChange) {
+            QCOMPARE(mime->formats(), formats);
+            for (const auto &entry : content)
+                QCOMPARE(mime->data(entry.first),
+                         formats.contains(entry.first) ? entry.second : QByteArray());
+        } else {
+            QCOMPARE(mime->formats(), QStringList{"text/plain"});
+            QCOMPARE(mime->data("text/plain"), "before");
+        }
+    }
+
+    void readsTheHintFirstAndMimeTypesOnly_data()
+    {
+        QTest::addColumn<Content>("content");
+        QTest::addColumn<QStringList>("asked");
+
+        const QString hint = QStringLiteral("x-kde-passwordManagerHint");
+        QTest::newRow("a secret listed after its text")
+            << Content{{"text/plain", "hunter2"}, {"text/html", "<b>hunter2</b>"}, {hint, "secret"}}
+            << QStringList{hint};
+        QTest::newRow("a hint that marks no secret")
+            << Content{{"text/plain", "public"}, {hint, "accepted"}} << QStringList{hint, "text/plain"};
+        QTest::newRow("platform names skipped, pictures last")
+            << Content{{"image/png", "p"},
+                       {"SAVE_TARGETS", ""},
+                       {"text/plain", "t"},
+                       {"TEXT", "t"},
+                       {"text/html", "h"}}
+            << QStringList{"text/plain", "text/html", "image/png"};
+        QTest::newRow("one bitmap of its names")
+            << Content{{"image/x-bmp", "b"}, {"image/bmp", "b"}, {"image/x-MS-bmp", "b"}}
+            << QStringList{"image/bmp"};
+    }
+
+    void readsTheHintFirstAndMimeTypesOnly()
+    {
+        QFETCH(Content, content);
+        QFETCH(QStringList, asked);
+        makeClipboard();
+        QSignalSpy changed(clipboard.get(), &KSystemClipboard::changed);
+        device->offer(QClipboard::Clipboard, content);
+        QVERIFY(changed.wait());
+        QCOMPARE(device->log->received, asked);
+        // What was read, and only that, is the offer.
+        const QMimeData *mime = clipboard->mimeData(QClipboard::Clipboard);
+        QCOMPARE(mime->formats(), asked);
+        for (const auto &entry : content)
+            QCOMPARE(mime->data(entry.first), asked.contains(entry.first) ? entry.second : QByteArray());
+    }
+
+    void thePrimarySelectionIsReadOnlyWhileWatched()
+    {
+        makeClipboard(true, 200, 30000, false);
+        QSignalSpy changed(clipboard.get(), &KSystemClipboard::changed);
+        device->offer(QClipboard::Selection, {{"text/plain", "selected"}});
+        device->offer(QClipboard::Clipboard, {{"text/plain", "copied"}});
+        QVERIFY(changed.wait());
+        QTest::qWait(50);
+        // The clipboard is read; not a byte of the selection.
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.first().first().value<QClipboard::Mode>(), QClipboard::Clipboard);
+        QCOMPARE(device->log->received, QStringList{"text/plain"});
+        QVERIFY(clipboard->mimeData(QClipboard::Selection)->formats().isEmpty());
+
+        // Watched from now on: what the selection holds now is read and reported.
+        clipboard->setSelectionWatched(true);
+        QVERIFY(changed.wait());
+        QCOMPARE(changed.last().first().value<QClipboard::Mode>(), QClipboard::Selection);
+        QCOMPARE(bytesOf(clipboard->mimeData(QClipboard::Selection), "text/plain"), "selected");
+
+        // Not watched again: a new selection is neither read nor reported, and what was read of the
+        // one before no longer answers for it.
+        clipboard->setSelectionWatched(false);
+        changed.clear();
+        device->log->received.clear();
+        device->offer(QClipboard::Selection, {{"text/plain", "unseen"}});
+        QTest::qWait(100);
+        QCOMPARE(changed.count(), 0);
+        QVERIFY(device->log->received.isEmpty());
+        QVERIFY(clipboard->mimeData(QClipboard::Selection)->formats().isEmpty());
+        device->clear(QClipboard::Selection);
+        QCOMPARE(changed.count(), 0);
+
+        // Our own writes to it still go out.
+        auto *mime = new QMimeData;
+        mime->setData("text/plain", "ours");
+        clipboard->setMimeData(mime, QClipboard::Selection);
+        QVERIFY(device->lastSource(QClipboard::Selection));
+        QCOMPARE(clipboard->mimeData(QClipboard::Selection), mime);
     }
 
     void anOfferLargerThanTheBoundIsNotTaken()

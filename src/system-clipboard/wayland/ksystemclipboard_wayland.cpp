@@ -23,24 +23,6 @@ const QString pngFormat = QStringLiteral("image/png");
 const QString plainText = QStringLiteral("text/plain");
 const QString utf8Text = QStringLiteral("text/plain;charset=utf-8");
 
-// The clipboards made by create(): they must let go of the compositor before Qt's Wayland
-// connection is closed, which happens inside the application object's destructor, while the
-// process-wide clipboard lives until static destruction.
-QList<WaylandSystemClipboard *> &connectedClipboards()
-{
-    // Never destroyed: the process-wide clipboard is destroyed during static destruction too, and
-    // its destructor looks here.
-    static auto *clipboards = new QList<WaylandSystemClipboard *>;
-    return *clipboards;
-}
-
-void disconnectAll()
-{
-    const QList<WaylandSystemClipboard *> clipboards = connectedClipboards();
-    for (WaylandSystemClipboard *clipboard : clipboards)
-        clipboard->disconnectFromCompositor();
-}
-
 } // namespace
 
 std::unique_ptr<WaylandSystemClipboard> WaylandSystemClipboard::create()
@@ -75,9 +57,8 @@ std::unique_ptr<WaylandSystemClipboard> WaylandSystemClipboard::create()
     }
 
     auto clipboard = std::make_unique<WaylandSystemClipboard>(std::move(device));
-    connectedClipboards().append(clipboard.get());
-    qRemovePostRoutine(disconnectAll);
-    qAddPostRoutine(disconnectAll);
+    // It lets go of the compositor before Qt's Wayland connection is closed.
+    clipboard->releasePlatformAtExit();
     // Callers ask for the clipboard's content right after creating it, as they would under X11.
     clipboard->waitForReads(startUpWait);
     return clipboard;
@@ -100,7 +81,7 @@ WaylandSystemClipboard::WaylandSystemClipboard(std::unique_ptr<DataControlDevice
 
 WaylandSystemClipboard::~WaylandSystemClipboard()
 {
-    disconnectFromCompositor();
+    releasePlatform();
 }
 
 const QMimeData *WaylandSystemClipboard::mimeData(QClipboard::Mode mode) const
@@ -154,11 +135,26 @@ bool WaylandSystemClipboard::waitForReads(int timeout)
     return true;
 }
 
-void WaylandSystemClipboard::disconnectFromCompositor()
+void WaylandSystemClipboard::setSelectionWatched(bool watched)
 {
-    connectedClipboards().removeAll(this);
+    if (watched == selectionWatched)
+        return;
+    selectionWatched = watched;
+    if (!watched) {
+        // A read under way is given up; what was read before still answers until the next change.
+        stopReading(primary);
+        return;
+    }
+    // What the selection holds now is read, and reported once read.
+    if (primary.unread)
+        startReading(QClipboard::Selection, std::move(primary.unread));
+}
+
+void WaylandSystemClipboard::releasePlatform()
+{
     for (Selection *selected : {&clipboard, &primary}) {
         stopReading(*selected);
+        selected->unread.reset();
         selected->source.reset();
         selected->served.clear();
     }
@@ -183,15 +179,30 @@ void WaylandSystemClipboard::selectionOffered(QClipboard::Mode mode,
     }
     selected->clearedByUs = false;
     stopReading(*selected);
+    selected->unread.reset();
 
+    if (mode == QClipboard::Selection && !selectionWatched) {
+        // Not a byte of it is read until it is watched; meanwhile it answers as holding nothing.
+        selected->unread = std::move(offer);
+        selected->data = std::make_unique<QMimeData>();
+        return;
+    }
     if (!offer) {
         // Emptied: its owner quit or cleared it. Like QClipboard on X11: an offer without formats.
+        // Besides an offer of no types at all, the only way a selection becomes empty: an offer that
+        // is not read whole leaves it as it was.
         selected->data = std::make_unique<QMimeData>();
         Q_EMIT changed(mode);
         return;
     }
+    startReading(mode, std::move(offer));
+}
+
+void WaylandSystemClipboard::startReading(QClipboard::Mode mode,
+                                          std::unique_ptr<DataControlDevice::Offer> offer)
+{
     auto *reader = new OfferReader(std::move(offer), readTimeoutMs, this);
-    selected->reader = reader;
+    selection(mode)->reader = reader;
     connect(reader, &OfferReader::finished, this, [this, mode, reader] { readFinished(mode, reader); });
     reader->start();
 }
@@ -203,8 +214,9 @@ void WaylandSystemClipboard::readFinished(QClipboard::Mode mode, OfferReader *re
         return;
     selected->reader = nullptr;
     reader->deleteLater();
-    // Too large to take: the selection is not empty, and what was read before stays.
-    if (reader->wasTooLarge())
+    // Not read whole (the reader has said why): the owner still holds the selection, so it is not
+    // empty, and what it holds is not what arrived of it. What was read before stays; no change.
+    if (!reader->isTaken())
         return;
     selected->data = reader->takeMimeData();
     Q_EMIT changed(mode);
@@ -245,6 +257,8 @@ void WaylandSystemClipboard::deviceFinished()
              "programs are no longer seen");
     for (Selection *selected : {&clipboard, &primary}) {
         stopReading(*selected);
+        // Offers must not outlive their device.
+        selected->unread.reset();
         selected->source.reset();
         selected->served.clear();
     }

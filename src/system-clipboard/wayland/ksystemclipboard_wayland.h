@@ -16,16 +16,17 @@ class OfferReader;
 // The clipboards of a Wayland session, seen through the compositor's data-control protocol (a
 // background client never has keyboard focus, so QClipboard would see nothing made by others).
 //
-// Every new offer of another client is read completely, asynchronously, and reported with
-// changed() once it is in memory, so mimeData() always answers at once from data already read.
-// An owner that sends nothing for defaultReadTimeout ms costs that long at most: its format is
-// skipped (see OfferReader). An offer larger than maximumOfferSize is not taken: no change is
-// reported. Our own content is served to any number of pastes by non-blocking
-// writers; while it is on a selection, the compositor's echo of it is not reported as a change,
-// and our own writes report nothing either.
+// Every new offer of another client is read, asynchronously, and reported with changed() once it
+// is in memory, so mimeData() always answers at once from data already read (what is read: see
+// OfferReader; a secret's hint and nothing else). An offer not read whole (an owner that sends
+// nothing for defaultReadTimeout ms, a failed read, more than maximumOfferSize) is not taken: one
+// warning, no change, and mimeData() answers what it did before. Only the compositor's word that a
+// selection has no offer empties it. Our own content is served to any number of pastes by
+// non-blocking writers; while it is on a selection, the compositor's echo of it is not reported as
+// a change, and our own writes report nothing either.
 //
-// The primary selection is Selection, when the compositor offers it; there is no find buffer:
-// it reads as no offer and ignores writes.
+// The primary selection is Selection, when the compositor offers it, and is read only while it is
+// watched (setSelectionWatched); there is no find buffer: it reads as no offer and ignores writes.
 class WaylandSystemClipboard
     : public KSystemClipboard
     , private DataControlDevice::Client
@@ -33,10 +34,6 @@ class WaylandSystemClipboard
     Q_OBJECT
 
 public:
-    // Silence from a clipboard owner after which the format being read is given up, in ms.
-    static constexpr int defaultReadTimeout = 2000;
-    // Silence from a paste after which serving it is given up, in ms.
-    static constexpr int defaultWriteTimeout = 30000;
     // How long start-up waits for the content already on the clipboards, in ms. What takes longer
     // is reported as a change when it has arrived.
     static constexpr int startUpWait = 1000;
@@ -59,9 +56,12 @@ public:
     // of ours is on a clipboard. True when nothing is left to read.
     bool waitForReads(int timeout);
 
+    void setSelectionWatched(bool watched) override;
+
+protected:
     // Lets go of the compositor: reads, sources and pastes in progress end. The content already
     // read stays readable. Called before Qt's Wayland connection goes away.
-    void disconnectFromCompositor();
+    void releasePlatform() override;
 
 private:
     // The types a source of ours offers, each with the format of our mime data that gives its
@@ -76,6 +76,8 @@ private:
         std::unique_ptr<DataControlDevice::Source> source;
         Formats served;
         OfferReader *reader = nullptr;
+        // The offer of the primary selection while it is not watched, to be read once it is.
+        std::unique_ptr<DataControlDevice::Offer> unread;
         // We cleared this selection; its empty echo is ours.
         bool clearedByUs = false;
     };
@@ -87,6 +89,7 @@ private:
 
     Selection *selection(QClipboard::Mode mode);
     const Selection *selection(QClipboard::Mode mode) const;
+    void startReading(QClipboard::Mode mode, std::unique_ptr<DataControlDevice::Offer> offer);
     void stopReading(Selection &selection);
     void readFinished(QClipboard::Mode mode, OfferReader *reader);
     static Formats servedFormats(const QMimeData *mime);
@@ -96,6 +99,7 @@ private:
     const int readTimeoutMs;
     const int writeTimeoutMs;
     const bool hasPrimary;
+    bool selectionWatched = false;
     Selection clipboard;
     Selection primary;
 };

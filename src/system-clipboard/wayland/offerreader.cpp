@@ -2,6 +2,7 @@
 
 #include "offerreader.h"
 
+#include "clipboardformats.h"
 #include "ksystemclipboard.h"
 #include "rawmimedata.h"
 
@@ -23,6 +24,24 @@ constexpr qsizetype readChunk = 256 * 1024;
 // on this very thread, which returns only once the pipe has taken everything. The kernel may refuse
 // (1 MiB is its usual limit for unprivileged processes).
 constexpr int pipeSize = 1024 * 1024;
+
+bool isPicture(const QString &format)
+{
+    return format.startsWith(QLatin1String("image/"));
+}
+
+// What is read of the offered types, in this order: the password manager's hint (it decides
+// whether anything else is read), the kept formats but pictures, the pictures.
+QStringList readOrder(const QStringList &offered)
+{
+    QStringList order;
+    if (offered.contains(ClipboardFormats::passwordManagerHint))
+        order.append(ClipboardFormats::passwordManagerHint);
+    QStringList pictures;
+    for (const QString &format : ClipboardFormats::kept(offered))
+        (isPicture(format) ? pictures : order).append(format);
+    return order + pictures;
+}
 
 } // namespace
 
@@ -46,9 +65,14 @@ OfferReader::~OfferReader()
 void OfferReader::start()
 {
     mimeData = std::make_unique<RawMimeData>();
-    types = offer->mimeTypes();
-    types.removeDuplicates();
-    // An offer without types is complete at once; it is still reported from the event loop, never
+    QStringList offered = offer->mimeTypes();
+    offered.removeDuplicates();
+    types = readOrder(offered);
+    // An offer without types is an empty selection; one of only platform names holds something,
+    // but nothing the history keeps: not taken, and not worth a warning.
+    if (types.isEmpty() && !offered.isEmpty())
+        taken = false;
+    // Complete at once (nothing to read, or no pipe): still reported from the event loop, never
     // from inside the caller.
     if (!requestNext())
         QMetaObject::invokeMethod(this, &OfferReader::finish, Qt::QueuedConnection);
@@ -56,13 +80,15 @@ void OfferReader::start()
 
 bool OfferReader::requestNext()
 {
-    while (next < types.size()) {
+    if (next < types.size()) {
         currentType = types.at(next++);
         int ends[2];
         if (::pipe2(ends, O_CLOEXEC) != 0) {
-            qWarning("Could not read \"%s\" from the clipboard: no pipe: %s", qUtf8Printable(currentType),
-                     std::strerror(errno));
-            continue;
+            // Without this format the offer is not the one the user copied.
+            qWarning("Could not read \"%s\" from the clipboard (no pipe: %s): its offer is not taken",
+                     qUtf8Printable(currentType), std::strerror(errno));
+            discard();
+            return false;
         }
         // Only our end is non-blocking: the owner writes as it likes.
         ::fcntl(ends[0], F_SETFL, ::fcntl(ends[0], F_GETFL) | O_NONBLOCK);
@@ -95,64 +121,78 @@ void OfferReader::readAvailable()
             budget -= count;
             progress = true;
             if (held + buffer.size() > KSystemClipboard::maximumOfferSize) {
-                giveUpTooLarge();
+                qWarning("The clipboard's owner offers more than %lld MiB: its offer is not taken",
+                         static_cast<long long>(KSystemClipboard::maximumOfferSize / (1024 * 1024)));
+                giveUp();
                 return;
             }
             continue;
         }
         if (count == 0) {
             // End of file: the owner has written everything.
-            buffer.squeeze();
-            held += buffer.size();
-            mimeData->add(currentType, buffer);
-            buffer = QByteArray();
-            closePipe();
-            if (!requestNext())
-                finish();
+            formatRead();
             return;
         }
         if (error == EINTR)
             continue;
         if (error == EAGAIN || error == EWOULDBLOCK)
             break;
-        qWarning("Could not read \"%s\" from the clipboard: %s", qUtf8Printable(currentType),
-                 std::strerror(error));
-        buffer = QByteArray();
-        closePipe();
-        if (!requestNext())
-            finish();
+        qWarning("Could not read \"%s\" from the clipboard (%s): its offer is not taken",
+                 qUtf8Printable(currentType), std::strerror(error));
+        giveUp();
         return;
     }
     if (progress)
         idleTimer.start(timeout);
 }
 
+void OfferReader::formatRead()
+{
+    buffer.squeeze();
+    held += buffer.size();
+    mimeData->add(currentType, buffer);
+    pictureArrived = pictureArrived || (isPicture(currentType) && !buffer.isEmpty());
+    // Nothing else of a secret is read: the history will not take it.
+    if (currentType == ClipboardFormats::passwordManagerHint && buffer == "secret")
+        next = types.size();
+    buffer = QByteArray();
+    closePipe();
+    if (!requestNext())
+        finish();
+}
+
 void OfferReader::timedOut()
 {
     if (fd < 0 || done)
         return;
-    if (next < types.size())
-        qWarning(
-            "The clipboard's owner sent nothing for \"%s\" in %d ms: skipping it and the rest of the offer",
-            qUtf8Printable(currentType), timeout);
-    else
-        qWarning("The clipboard's owner sent nothing for \"%s\" in %d ms: skipping it",
+    if (isPicture(currentType) && pictureArrived) {
+        // The picture in yet another encoding (pictures are read last): the picture is there.
+        qWarning("The clipboard's owner sent nothing for \"%s\" in %d ms: the offer is taken without it "
+                 "and the picture formats after it",
                  qUtf8Printable(currentType), timeout);
-    buffer = QByteArray();
-    closePipe();
-    next = types.size();
-    finish();
+        buffer = QByteArray();
+        closePipe();
+        next = types.size();
+        finish();
+        return;
+    }
+    qWarning("The clipboard's owner sent nothing for \"%s\" in %d ms: its offer is not taken",
+             qUtf8Printable(currentType), timeout);
+    giveUp();
 }
 
-void OfferReader::giveUpTooLarge()
+void OfferReader::discard()
 {
-    qWarning("The clipboard's owner offers more than %lld MiB: its offer is not taken",
-             static_cast<long long>(KSystemClipboard::maximumOfferSize / (1024 * 1024)));
-    tooLarge = true;
+    taken = false;
     buffer = QByteArray();
     closePipe();
     next = types.size();
     mimeData = std::make_unique<RawMimeData>();
+}
+
+void OfferReader::giveUp()
+{
+    discard();
     finish();
 }
 

@@ -16,14 +16,20 @@
 class QMimeData;
 class RawMimeData;
 
-// Reads every type of a clipboard offer into memory without blocking the event loop: one type
-// after the other (owners such as Qt programs write a paste synchronously, so asking for all types
-// at once would only make them queue up), each through a non-blocking pipe watched by a socket
-// notifier. An owner that sends nothing for `timeout` milliseconds is taken for hung: the type is
-// given up, and so are the types after it, with one warning; the offer is then complete with what
-// arrived. An offer larger than KSystemClipboard::maximumOfferSize is given up at that size, with one
-// warning, and has no content (wasTooLarge()). Nothing is ever read synchronously from the owner,
-// which also makes reading an offer of this very process safe.
+// Reads a clipboard offer into memory without blocking the event loop: the formats the history
+// keeps (ClipboardFormats: MIME types only, a bitmap once), one after the other (owners such as Qt
+// programs write a paste synchronously, so asking for all types at once would only make them queue
+// up), each through a non-blocking pipe watched by a socket notifier. Nothing is ever read
+// synchronously from the owner, which also makes reading an offer of this very process safe.
+//
+// A password manager's hint is read first, and of an offer it marks secret nothing else is read.
+// Pictures come last: an owner may take long for a picture in yet another encoding.
+//
+// An offer is taken only when it was read whole. An owner that sends nothing for `timeout` ms is
+// taken for hung, a pipe that cannot be made or a read that fails ends the read too, and an offer
+// larger than KSystemClipboard::maximumOfferSize is given up at that size: one warning, and the
+// offer is not taken (isTaken() false). Only a hang on a picture format once a picture has arrived
+// is let pass: that offer is taken without the picture formats not read (one warning).
 class OfferReader : public QObject
 {
     Q_OBJECT
@@ -37,8 +43,8 @@ public:
 
     bool isFinished() const { return done; }
 
-    // Whether the offer was given up for its size; it is then not to be taken.
-    bool wasTooLarge() const { return tooLarge; }
+    // Whether the offer was read whole (see above) and is to be taken; once finished.
+    bool isTaken() const { return taken; }
 
     // Reads in place, without running the event loop, until the offer is complete or the deadline
     // has passed. For start-up only, when nothing of ours can be the owner. True when complete.
@@ -47,7 +53,7 @@ public:
     // Stops reading and destroys the offer; finished() is not emitted.
     void abort();
 
-    // The types read so far with their bytes, in the order the owner listed them.
+    // The types read with their bytes, in the order they were read.
     std::unique_ptr<QMimeData> takeMimeData();
 
 Q_SIGNALS:
@@ -57,8 +63,11 @@ private:
     // Asks the owner for the next type; false when none is left.
     bool requestNext();
     void readAvailable();
+    void formatRead();
     void timedOut();
-    void giveUpTooLarge();
+    // Ends the read without taking the offer; giveUp() also reports it finished.
+    void discard();
+    void giveUp();
     void closePipe();
     void finish();
 
@@ -74,6 +83,7 @@ private:
     QElapsedTimer sinceProgress;
     std::unique_ptr<RawMimeData> mimeData;
     qsizetype held = 0; // bytes of the types read so far
-    bool tooLarge = false;
+    bool pictureArrived = false;
+    bool taken = true;
     bool done = false;
 };

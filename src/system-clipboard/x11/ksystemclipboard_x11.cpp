@@ -13,22 +13,6 @@
 
 namespace {
 
-// The clipboards made by create(): their threads end before the application object goes, while
-// the process-wide clipboard lives until static destruction.
-QList<X11SystemClipboard *> &runningClipboards()
-{
-    // Never destroyed: the process-wide clipboard's destructor looks here during static destruction.
-    static auto *clipboards = new QList<X11SystemClipboard *>;
-    return *clipboards;
-}
-
-void stopAll()
-{
-    const QList<X11SystemClipboard *> clipboards = runningClipboards();
-    for (X11SystemClipboard *clipboard : clipboards)
-        clipboard->stopReading();
-}
-
 QScreen *screen()
 {
     return QGuiApplication::primaryScreen();
@@ -101,9 +85,8 @@ std::unique_ptr<X11SystemClipboard> X11SystemClipboard::create(ReaderThread read
 
     std::unique_ptr<X11SystemClipboard> clipboard(
         new X11SystemClipboard(std::move(shared), std::move(watcher), readerThread));
-    runningClipboards().append(clipboard.get());
-    qRemovePostRoutine(stopAll);
-    qAddPostRoutine(stopAll);
+    // Its thread ends before the application object goes.
+    clipboard->releasePlatformAtExit();
     // Callers ask for the content right after creating the clipboard.
     if (readerThread == ReaderThread::Own)
         clipboard->waitForStartUpContent(startUpWait);
@@ -152,9 +135,13 @@ X11SystemClipboard::~X11SystemClipboard()
     stopReading();
 }
 
+void X11SystemClipboard::releasePlatform()
+{
+    stopReading();
+}
+
 void X11SystemClipboard::stopReading()
 {
-    runningClipboards().removeAll(this);
     watcher = nullptr;
     if (thread) {
         thread->quit();

@@ -40,8 +40,6 @@ class X11SystemClipboard : public KSystemClipboard
     Q_OBJECT
 
 public:
-    // Silence from an owner after which its offer is not taken, in ms.
-    static constexpr int defaultReadTimeout = 2000;
     // How long start-up waits for the content already on the selections, in ms. What takes longer
     // is reported as a change once read.
     static constexpr int startUpWait = 1000;
@@ -65,6 +63,9 @@ public:
     // Ends reading; the content already read stays readable. Called before the application object
     // goes, and by the destructor.
     void stopReading();
+
+protected:
+    void releasePlatform() override;
 
 private:
     X11SystemClipboard(std::unique_ptr<X11SelectionWatcher::Shared> shared,

@@ -51,6 +51,11 @@ KSystemClipboard::KSystemClipboard(QObject *parent)
     : QObject(parent)
 {}
 
+std::shared_ptr<const QMimeData> KSystemClipboard::sharedMimeData(QClipboard::Mode) const
+{
+    return {};
+}
+
 KSystemClipboard *KSystemClipboard::instance()
 {
     std::unique_ptr<KSystemClipboard> &clipboard = storage();

@@ -52,6 +52,7 @@ public:
     ~X11SystemClipboard() override;
 
     const QMimeData *mimeData(QClipboard::Mode mode) const override;
+    std::shared_ptr<const QMimeData> sharedMimeData(QClipboard::Mode mode) const override;
     void setMimeData(QMimeData *mime, QClipboard::Mode mode) override;
 
     // Ends reading; the content already read stays readable. Called before the application object

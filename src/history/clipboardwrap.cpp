@@ -6,6 +6,9 @@
 
 #include <QTimer>
 
+#include <QMimeData>
+
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -36,11 +39,15 @@ ClipboardWrap::~ClipboardWrap()
 
 const QMimeData *ClipboardWrap::mimeData(QClipboard::Mode mode) const
 {
+    if (const std::shared_ptr<const QMimeData> &offer = delivered.at(size_t(mode)))
+        return offer.get();
     return clipboard->mimeData(mode);
 }
 
 void ClipboardWrap::setMimeData(QMimeData *mime, QClipboard::Mode mode)
 {
+    // From now on the clipboard holds ours, also for a receiver of the change being emitted.
+    delivered.at(size_t(mode)).reset();
     // Platforms that report our own write synchronously do so inside this call.
     enabled = false;
     clipboard->setMimeData(mime, mode);
@@ -51,17 +58,31 @@ void ClipboardWrap::onChanged(QClipboard::Mode mode)
 {
     if (!enabled)
         return;
-    if (!pendingModes.contains(mode))
-        pendingModes.append(mode);
+    std::shared_ptr<const QMimeData> offer = clipboard->sharedMimeData(mode);
+    // An emptied clipboard that has a new owner already is not empty: restoring the history over
+    // that owner would steal its copy.
+    if (offer && !offer->formats().isEmpty()) {
+        pending.removeIf([mode](const Change &change) {
+            return change.mode == mode && change.offer && change.offer->formats().isEmpty();
+        });
+    }
+    const bool known = std::any_of(pending.cbegin(), pending.cend(), [&](const Change &change) {
+        return change.mode == mode && (!offer || change.offer == offer);
+    });
+    if (!known)
+        pending.append({mode, std::move(offer)});
     timer->start();
 }
 
 void ClipboardWrap::emitChanged()
 {
     // A receiver may write to a clipboard, and a platform may report that later in this pass.
-    const QList<QClipboard::Mode> modes = std::exchange(pendingModes, {});
-    for (QClipboard::Mode mode : modes)
-        Q_EMIT changed(mode);
+    const QList<Change> changes = std::exchange(pending, {});
+    for (const Change &change : changes) {
+        delivered.at(size_t(change.mode)) = change.offer;
+        Q_EMIT changed(change.mode);
+        delivered.at(size_t(change.mode)).reset();
+    }
 }
 
 } // namespace Morv

@@ -6,6 +6,9 @@
 #include <QList>
 #include <QObject>
 
+#include <array>
+#include <memory>
+
 class KSystemClipboard;
 class QMimeData;
 class QTimer;
@@ -13,10 +16,15 @@ class QTimer;
 namespace Morv {
 
 // The program's only access to the platform clipboards. Gathers the platform's change
-// notifications of one pass of the event loop into one per clipboard, emitted in the order the
-// clipboards first changed, and drops those that the program's own writes cause while they are
-// being made. (Keeping only the last clipboard of a pass lost copies: programs that set the
-// clipboard and the selection in one go had their clipboard copy dropped.)
+// notifications of one pass of the event loop into one per offer, emitted in the order they came,
+// and drops those that the program's own writes cause while they are being made.
+//
+// Where the backend shares its offers (KSystemClipboard::sharedMimeData), each new offer of a pass
+// is kept until its signal: while changed(mode) is emitted for it, mimeData(mode) answers that
+// offer, though a newer one may have replaced it on the platform meanwhile. So two copies that
+// arrive in one pass (the GUI thread was busy) are both seen, oldest first. Notifications of one
+// offer are one signal. Where the backend cannot share them, a pass gives one signal per
+// clipboard, in the order the clipboards first changed, and mimeData() answers the newest offer.
 class ClipboardWrap : public QObject
 {
     Q_OBJECT
@@ -42,9 +50,17 @@ private Q_SLOTS:
 private:
     ClipboardWrap();
 
+    struct Change
+    {
+        QClipboard::Mode mode;
+        std::shared_ptr<const QMimeData> offer; // null where the backend does not share offers
+    };
+
     KSystemClipboard *clipboard;
     bool enabled = true;
-    QList<QClipboard::Mode> pendingModes;
+    QList<Change> pending;
+    // The offer whose change is being emitted, by mode.
+    std::array<std::shared_ptr<const QMimeData>, 3> delivered;
     QTimer *timer;
 };
 

@@ -85,6 +85,11 @@ void KSystemClipboard::releaseAll()
 
 void KSystemClipboard::releasePlatform() {}
 
+std::shared_ptr<const QMimeData> KSystemClipboard::sharedMimeData(QClipboard::Mode) const
+{
+    return {};
+}
+
 KSystemClipboard *KSystemClipboard::instance()
 {
     std::unique_ptr<KSystemClipboard> &clipboard = storage();

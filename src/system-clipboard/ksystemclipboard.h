@@ -47,6 +47,11 @@ public:
     // with the next change of that clipboard.
     virtual const QMimeData *mimeData(QClipboard::Mode mode) const = 0;
 
+    // The current offer of a clipboard, shared: it stays readable after the clipboard has moved on,
+    // for as long as the caller holds it. Null where the backend cannot share it (Qt's clipboard
+    // deletes its offers itself); callers then read mimeData() at once.
+    virtual std::shared_ptr<const QMimeData> sharedMimeData(QClipboard::Mode mode) const;
+
     // Publishes the data on a clipboard and takes ownership of it. A mode the platform does not
     // have ignores the write (the data is deleted).
     virtual void setMimeData(QMimeData *mime, QClipboard::Mode mode) = 0;

@@ -188,6 +188,70 @@ private Q_SLOTS:
         settle();
         QCOMPARE(spy.count(), 1);
     }
+
+    // With a backend that shares its offers, every offer of a pass is seen, oldest first, each
+    // readable while its signal is emitted; an emptied clipboard that has a new owner already is
+    // not reported as empty.
+    void everyOfferOfOnePassIsSeen_data()
+    {
+        QTest::addColumn<QStringList>("offers"); // in the order they come; "" an owner that exits
+        QTest::addColumn<QStringList>("seen");   // what mimeData() answers at each signal
+        QTest::newRow("two copies") << QStringList{QStringLiteral("A"), QStringLiteral("B")}
+                                    << QStringList{QStringLiteral("A"), QStringLiteral("B")};
+        QTest::newRow("three copies")
+            << QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}
+            << QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
+        QTest::newRow("emptied, then copied")
+            << QStringList{QString(), QStringLiteral("B")} << QStringList{QStringLiteral("B")};
+        QTest::newRow("copied, then emptied")
+            << QStringList{QStringLiteral("A"), QString()} << QStringList{QStringLiteral("A"), QString()};
+    }
+
+    void everyOfferOfOnePassIsSeen()
+    {
+        QFETCH(QStringList, offers);
+        QFETCH(QStringList, seen);
+        fake->setSharesOffers(true);
+        QStringList answered;
+        const QMetaObject::Connection reader = connect(
+            ClipboardWrap::instance(), &ClipboardWrap::changed, this, [&answered](QClipboard::Mode mode) {
+                const QMimeData *mime = ClipboardWrap::instance()->mimeData(mode);
+                answered.append(mime && mime->hasText() ? mime->text() : QString());
+            });
+        for (const QString &offer : std::as_const(offers)) {
+            if (offer.isEmpty())
+                fake->simulateOwnerExit(QClipboard::Clipboard, Report::Synchronous);
+            else
+                fake->simulateCopy(offer, QClipboard::Clipboard, Report::Synchronous);
+            // The same offer reported again in the pass is one signal.
+            fake->notify(QClipboard::Clipboard);
+        }
+        settle();
+        disconnect(reader);
+        QCOMPARE(answered, seen);
+        // Once delivered, the wrapper answers the platform's offer again.
+        QCOMPARE(ClipboardWrap::instance()->mimeData(QClipboard::Clipboard),
+                 fake->mimeData(QClipboard::Clipboard));
+    }
+
+    void aWriteWhileAnOlderOfferIsDeliveredIsAnsweredAsOurs()
+    {
+        fake->setSharesOffers(true);
+        const QMimeData *answeredAfterWrite = nullptr;
+        auto *ours = new QMimeData;
+        const QMetaObject::Connection writer =
+            connect(ClipboardWrap::instance(), &ClipboardWrap::changed, this, [&](QClipboard::Mode mode) {
+                if (answeredAfterWrite)
+                    return;
+                ClipboardWrap::instance()->setMimeData(ours, mode);
+                answeredAfterWrite = ClipboardWrap::instance()->mimeData(mode);
+            });
+        fake->simulateCopy(QStringLiteral("A"));
+        fake->simulateCopy(QStringLiteral("B"));
+        settle();
+        disconnect(writer);
+        QCOMPARE(answeredAfterWrite, ours);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestClipboardWrap)

@@ -37,20 +37,28 @@ const QMimeData *FakeSystemClipboard::mimeData(QClipboard::Mode mode) const
     return i < 0 ? nullptr : offers[i].get();
 }
 
+std::shared_ptr<const QMimeData> FakeSystemClipboard::sharedMimeData(QClipboard::Mode mode) const
+{
+    const int i = slot(mode);
+    return i < 0 || !sharing ? nullptr : offers[i];
+}
+
 void FakeSystemClipboard::setMimeData(QMimeData *mime, QClipboard::Mode mode)
 {
     const int i = slot(mode);
-    // Publishing the current offer again must not delete it.
-    std::unique_ptr<QMimeData> owned(i >= 0 && mime == offers[i].get() ? offers[i].release() : mime);
-    if (i < 0)
+    if (i < 0) {
+        delete mime;
         return;
+    }
     Write write{mode, {}, {}};
     if (mime) {
         write.formats = mime->formats();
         write.content = contentOf(mime);
     }
     writeLog.append(write);
-    offers[i] = std::move(owned);
+    // Publishing the current offer again must not delete it.
+    if (mime != offers[i].get())
+        offers[i].reset(mime);
     report(mode, writeReport, writeReportTimes);
 }
 
@@ -92,6 +100,7 @@ void FakeSystemClipboard::reset()
     writeLog.clear();
     writeReport = Report::Synchronous;
     writeReportTimes = 1;
+    sharing = false;
 }
 
 Morv::ClipboardContent FakeSystemClipboard::content(QClipboard::Mode mode) const

@@ -45,6 +45,10 @@ public:
     static FakeSystemClipboard *install();
 
     const QMimeData *mimeData(QClipboard::Mode mode) const override;
+    // Null unless setSharesOffers(true), as for a backend that cannot share its offers.
+    std::shared_ptr<const QMimeData> sharedMimeData(QClipboard::Mode mode) const override;
+    // Whether offers are shared like the X11 and Wayland backends share theirs. Default: no.
+    void setSharesOffers(bool shares) { sharing = shares; }
     void setMimeData(QMimeData *mime, QClipboard::Mode mode) override;
 
     // How the program's own writes are reported, and how many times each (several notifications for
@@ -84,7 +88,8 @@ private:
     static int slot(QClipboard::Mode mode);
     static Morv::ClipboardContent contentOf(const QMimeData *mime);
 
-    std::array<std::unique_ptr<QMimeData>, 3> offers;
+    std::array<std::shared_ptr<QMimeData>, 3> offers;
+    bool sharing = false;
     Report writeReport = Report::Synchronous;
     int writeReportTimes = 1;
     QList<Write> writeLog;

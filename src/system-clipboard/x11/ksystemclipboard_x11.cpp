@@ -165,6 +165,12 @@ const QMimeData *X11SystemClipboard::mimeData(QClipboard::Mode mode) const
     return index < 0 ? nullptr : current[index].get();
 }
 
+std::shared_ptr<const QMimeData> X11SystemClipboard::sharedMimeData(QClipboard::Mode mode) const
+{
+    const int index = X11SelectionWatcher::indexOf(mode);
+    return index < 0 ? nullptr : current[index];
+}
+
 void X11SystemClipboard::setMimeData(QMimeData *mime, QClipboard::Mode mode)
 {
     const int index = X11SelectionWatcher::indexOf(mode);

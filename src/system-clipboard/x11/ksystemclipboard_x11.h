@@ -57,6 +57,7 @@ public:
     ~X11SystemClipboard() override;
 
     const QMimeData *mimeData(QClipboard::Mode mode) const override;
+    std::shared_ptr<const QMimeData> sharedMimeData(QClipboard::Mode mode) const override;
     void setMimeData(QMimeData *mime, QClipboard::Mode mode) override;
     void setSelectionWatched(bool watched) override;
 

@@ -190,6 +190,7 @@ void Systray::editPreferences()
         return;
     shortcut->setShortcut(storedShortcut());
     historyModel->reloadSticky();
+    historyModel->watchSelectionAsPreferred();
     setIcon(QIcon(Preferences::instance()->trayIconFile()));
 }
 

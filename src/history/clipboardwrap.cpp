@@ -54,6 +54,11 @@ void ClipboardWrap::setMimeData(QMimeData *mime, QClipboard::Mode mode)
     enabled = true;
 }
 
+void ClipboardWrap::setSelectionWatched(bool watched)
+{
+    clipboard->setSelectionWatched(watched);
+}
+
 void ClipboardWrap::onChanged(QClipboard::Mode mode)
 {
     if (!enabled)

@@ -40,6 +40,9 @@ public:
     // Publishes the data (ownership passes to the platform clipboard) with notifications muted.
     void setMimeData(QMimeData *mime, QClipboard::Mode mode);
 
+    // Whether the platform reads the primary selection at all (KSystemClipboard::setSelectionWatched).
+    void setSelectionWatched(bool watched);
+
 Q_SIGNALS:
     void changed(QClipboard::Mode mode);
 

@@ -45,6 +45,7 @@ Model::Model(QObject *parent)
     // Leftovers of a crash; in the background, once the loaded history holds on to its files.
     preferences->removeUnusedContentFiles();
 
+    watchSelectionAsPreferred();
     if (sticky.isEmpty() && dynamic.isEmpty()) {
         clipboard_changed(QClipboard::Clipboard);
         if (dynamic.isEmpty())
@@ -252,6 +253,11 @@ void Model::clearHistory()
     // not.
     if (hadContentFiles)
         Preferences::instance()->saveHistoryInBackground(dynamic);
+}
+
+void Model::watchSelectionAsPreferred()
+{
+    ClipboardWrap::instance()->setSelectionWatched(Preferences::instance()->platformExtensions());
 }
 
 void Model::reloadSticky()

@@ -37,6 +37,10 @@ public:
 
     // Replaces the sticky rows by the sticky items now stored in the settings.
     void reloadSticky();
+    // Has the platform read the selection and the find buffer only while "platformExtensions" is
+    // on: what the user selects with the mouse is not fetched for nothing. At construction and
+    // after the preferences changed.
+    void watchSelectionAsPreferred();
 
 public Q_SLOTS:
     // Replaces the history by the welcome item; the sticky rows stay.

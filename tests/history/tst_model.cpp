@@ -203,6 +203,30 @@ private Q_SLOTS:
         settle();
     }
 
+    void theSelectionIsReadOnlyWithPlatformExtensions()
+    {
+        set(QStringLiteral("platformExtensions"), true);
+        makeModel();
+        QVERIFY(fake->watchesSelection());
+        // As after the preferences dialog.
+        set(QStringLiteral("platformExtensions"), false);
+        model->watchSelectionAsPreferred();
+        QVERIFY(!fake->watchesSelection());
+    }
+
+    void copiesOfOnePassAreAllTaken()
+    {
+        // The GUI thread was busy while two programs copied: both copies are history items.
+        fake->setSharesOffers(true);
+        makeModel();
+        // As the backends do: each offer is announced the moment it replaces the previous one.
+        fake->simulateCopy(QStringLiteral("first"), QClipboard::Clipboard, Report::Synchronous);
+        fake->simulateCopy(QStringLiteral("second"), QClipboard::Clipboard, Report::Synchronous);
+        settle();
+        QCOMPARE(rows().mid(0, 2), (QStringList{QStringLiteral("second"), QStringLiteral("first")}));
+        QCOMPARE(currentRow(), 0);
+    }
+
     void firstStartWithAnEmptyClipboard_data()
     {
         QTest::addColumn<int>("offer");

@@ -213,8 +213,8 @@ private Q_SLOTS:
     {
         set(QStringLiteral("platformExtensions"), true);
         set(QStringLiteral("synchronizePSE"), 2);
-        // The backend reads the primary selection only while it is watched.
-        KSystemClipboard::instance()->setSelectionWatched(true);
+        // As after the preferences dialog: the primary selection is read only while it is kept.
+        model->watchSelectionAsPreferred();
 
         QVERIFY(run(QStringLiteral("printf 'copied' | wl-copy")));
         QTRY_COMPARE(rows().first(), QStringLiteral("copied"));

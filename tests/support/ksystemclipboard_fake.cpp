@@ -101,6 +101,7 @@ void FakeSystemClipboard::reset()
     writeReport = Report::Synchronous;
     writeReportTimes = 1;
     sharing = false;
+    selectionWatched = false;
 }
 
 Morv::ClipboardContent FakeSystemClipboard::content(QClipboard::Mode mode) const

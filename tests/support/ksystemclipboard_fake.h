@@ -49,6 +49,9 @@ public:
     std::shared_ptr<const QMimeData> sharedMimeData(QClipboard::Mode mode) const override;
     // Whether offers are shared like the X11 and Wayland backends share theirs. Default: no.
     void setSharesOffers(bool shares) { sharing = shares; }
+    // What the program last asked of setSelectionWatched (false until it asks).
+    void setSelectionWatched(bool watched) override { selectionWatched = watched; }
+    bool watchesSelection() const { return selectionWatched; }
     void setMimeData(QMimeData *mime, QClipboard::Mode mode) override;
 
     // How the program's own writes are reported, and how many times each (several notifications for
@@ -90,6 +93,7 @@ private:
 
     std::array<std::shared_ptr<QMimeData>, 3> offers;
     bool sharing = false;
+    bool selectionWatched = false;
     Report writeReport = Report::Synchronous;
     int writeReportTimes = 1;
     QList<Write> writeLog;

@@ -90,6 +90,12 @@ const QMimeData *WaylandSystemClipboard::mimeData(QClipboard::Mode mode) const
     return selected ? selected->data.get() : nullptr;
 }
 
+std::shared_ptr<const QMimeData> WaylandSystemClipboard::sharedMimeData(QClipboard::Mode mode) const
+{
+    const Selection *selected = selection(mode);
+    return selected ? selected->data : nullptr;
+}
+
 void WaylandSystemClipboard::setMimeData(QMimeData *mime, QClipboard::Mode mode)
 {
     Selection *selected = selection(mode);

@@ -50,6 +50,7 @@ public:
     ~WaylandSystemClipboard() override;
 
     const QMimeData *mimeData(QClipboard::Mode mode) const override;
+    std::shared_ptr<const QMimeData> sharedMimeData(QClipboard::Mode mode) const override;
     void setMimeData(QMimeData *mime, QClipboard::Mode mode) override;
 
     // Waits in place, at most timeout ms, for the offers being read. For start-up, before anything
@@ -70,7 +71,7 @@ private:
 
     struct Selection
     {
-        std::unique_ptr<QMimeData> data;
+        std::shared_ptr<QMimeData> data;
         // Our own content while it is on the selection, with the types it serves. The bytes are
         // asked of the mime data only when a paste asks for a type: it may read them from disk.
         std::unique_ptr<DataControlDevice::Source> source;

@@ -164,6 +164,9 @@ QByteArray LargeContent::bytesForPaste(const QString &format, QDeadlineTimer dea
 void LargeContent::keepRead(State &state, const QString &format, const QByteArray &sha256,
                             const QByteArray &bytes, const QString &problem)
 {
+    // Said before anyone can see the format unavailable.
+    if (bytes.isNull())
+        warnUnavailable(format, sha256, problem);
     {
         const std::lock_guard<std::mutex> lock(state.mutex);
         state.reading = State::Reading::Ended;
@@ -173,8 +176,6 @@ void LargeContent::keepRead(State &state, const QString &format, const QByteArra
             state.bytes = bytes;
     }
     state.readEnded.notify_all();
-    if (bytes.isNull())
-        warnUnavailable(format, sha256, problem);
 }
 
 void LargeContent::warnUnavailable(const QString &format, const QByteArray &sha256, const QString &problem)

@@ -156,8 +156,11 @@ QByteArray LargeContent::bytesForPaste(const QString &format, QDeadlineTimer dea
         keepRead(*d, format, sha256, bytes, problem);
         return bytes;
     }
-    d->readEnded.wait_for(lock, deadline.remainingTimeAsDuration(),
-                          [this] { return d->reading != State::Reading::UnderWay; });
+    const auto ended = [this] { return d->reading != State::Reading::UnderWay; };
+    if (deadline.isForever())
+        d->readEnded.wait(lock, ended);
+    else
+        d->readEnded.wait_for(lock, deadline.remainingTimeAsDuration(), ended);
     return d->bytes;
 }
 

@@ -27,9 +27,6 @@ public:
 
     void run(std::function<void()> job);
 
-    // Whether the caller is this thread.
-    bool isCurrent() const { return std::this_thread::get_id() == thread.get_id(); }
-
 private:
     ReadAheadThread();
     void work();

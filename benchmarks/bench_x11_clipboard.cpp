@@ -16,6 +16,7 @@
 #include "ksystemclipboard_x11.h"
 #include "model.h"
 #include "preferences.h"
+#include "stallmeter.h"
 #include "startup.h"
 
 #include <QAbstractItemModel>
@@ -47,12 +48,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double msBetween(Clock::time_point from, Clock::time_point to)
-{
-    return std::chrono::duration<double, std::milli>(to - from).count();
-}
+using namespace StallMeasure;
 
 // Plays the Qt program that copies a picture; the copy's number changes the picture, so that every copy
 // is a new history item.
@@ -136,44 +132,6 @@ private:
     std::atomic<bool> watching = false;
 };
 
-// The longest time the event loop went without serving a 1 ms timer.
-class StallMeter
-{
-public:
-    StallMeter()
-    {
-        ticker.setTimerType(Qt::PreciseTimer);
-        ticker.setInterval(1);
-        QObject::connect(&ticker, &QTimer::timeout, &ticker, [this] { tick(); });
-    }
-
-    void start()
-    {
-        longestGap = 0;
-        last = Clock::now();
-        ticker.start();
-    }
-
-    double stop()
-    {
-        tick();
-        ticker.stop();
-        return longestGap;
-    }
-
-private:
-    void tick()
-    {
-        const Clock::time_point now = Clock::now();
-        longestGap = std::max(longestGap, msBetween(last, now));
-        last = now;
-    }
-
-    QTimer ticker;
-    Clock::time_point last;
-    double longestGap = 0;
-};
-
 // CPU time the calling thread has used, in ms: what the GUI thread spent, whatever the scheduler
 // did meanwhile (on a loaded machine a runnable thread can wait tens of ms for a core).
 double threadCpuMs()
@@ -181,31 +139,6 @@ double threadCpuMs()
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return now.tv_sec * 1000.0 + now.tv_nsec / 1e6;
-}
-
-double percentile(QList<double> values, double share)
-{
-    if (values.isEmpty())
-        return -1;
-    std::sort(values.begin(), values.end());
-    return values.at(std::min<qsizetype>(values.size() - 1, qsizetype(share * (values.size() - 1) + 0.5)));
-}
-
-// Waits with the event loop running until the condition holds; false after the time-out. Sleeps
-// between events: a busy wait would take the cores the reader and the owners need.
-template<typename Condition>
-bool waitFor(Condition condition, int timeout)
-{
-    QElapsedTimer clock;
-    clock.start();
-    QTimer wakeUp; // so that the time-out is seen without other events
-    wakeUp.start(10);
-    while (!condition()) {
-        if (clock.elapsed() > timeout)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 
 #include "clipboardformats.h"
 #include "clipboardwrap.h"
-#include "contentfilestore.h"
 #include "itemmimedata.h"
 #include "preferences.h"
 
@@ -142,9 +141,7 @@ QByteArray Item::data(const QString &format) const
     QString problem;
     const QByteArray read = content->bytes(&problem);
     if (!problem.isEmpty())
-        qWarning("The stored \"%s\" of a history item cannot be given (%s: %s); the format is left out",
-                 qUtf8Printable(format), qUtf8Printable(ContentFileStore::filePath(content->sha256())),
-                 qUtf8Printable(problem));
+        LargeContent::warnUnavailable(format, content->sha256(), problem);
     return read;
 }
 
@@ -178,6 +175,9 @@ bool Item::hasSameContent(const Item &other) const
 
 void Item::toClipboard(ClipboardTargets targets) const
 {
+    // A paste may follow at once; the platform asks for its bytes on the GUI thread.
+    for (auto it = large.cbegin(); it != large.cend(); ++it)
+        it->readAhead(it.key());
     // Each handed to the clipboard, which takes ownership.
     if (targets & OwnMode)
         ClipboardWrap::instance()->setMimeData(new ItemMimeData(*this), itemMode);

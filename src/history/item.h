@@ -78,7 +78,8 @@ public:
     bool hasSameContent(const Item &other) const;
 
     // Writes the content to the item's own clipboard and/or the opposite one, own first. The large
-    // formats are read from their files only when a program asks for them.
+    // formats are read ahead from their files (see LargeContent::readAhead()), and stay in memory
+    // for later choices while the item lives.
     void toClipboard(ClipboardTargets targets) const;
 
     static QClipboard::Mode oppositeMode(QClipboard::Mode mode);

@@ -32,15 +32,18 @@ QVariant ItemMimeData::retrieveData(const QString &mimeType, QMetaType) const
     const auto small = source.content().constFind(mimeType);
     if (small != source.content().cend())
         return *small;
-    if (!source.largeContents().contains(mimeType))
+    const auto large = source.largeContents().constFind(mimeType);
+    if (large == source.largeContents().cend())
         return QVariant();
-    const auto cached = read.constFind(mimeType);
-    if (cached != read.cend())
-        return *cached;
-    const QByteArray bytes = source.data(mimeType);
-    if (bytes.isNull())
+    const QByteArray bytes = large->bytesForPaste(mimeType, QDeadlineTimer(pasteWait));
+    if (bytes.isNull()) {
+        // Unavailable has been said; otherwise the read is still under way.
+        if (large->isAvailable())
+            qInfo("The stored \"%s\" of a history item (%lld bytes) is still being read; this paste "
+                  "gets nothing, the next one gets it",
+                  qUtf8Printable(mimeType), large->size());
         return QVariant();
-    read.insert(mimeType, bytes);
+    }
     return bytes;
 }
 

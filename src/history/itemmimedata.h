@@ -4,15 +4,21 @@
 
 #include "item.h"
 
-#include <QHash>
 #include <QMimeData>
 
 namespace Morv {
 
-// An item's content on a clipboard. The small formats are there at once; a large one is read from
-// its content file only when a program asks for it (the platform asks the mime data at the
-// moment of a paste), and kept for later pastes while this offer lasts. So choosing an entry costs
-// no disk read, and a picture that nobody pastes is never read.
+// An item's content on a clipboard. The small formats are there at once; the large ones come
+// from memory once the read ahead that Item::toClipboard starts has them (see
+// LargeContent::readAhead()).
+//
+// The platform asks for the bytes on the GUI thread at the moment of a paste (Qt's xcb clipboard
+// when a selection request comes, the Wayland backend when a paste asks for a type), and must have
+// them before it returns. So a paste that comes while the read ahead of its format is still under
+// way waits for it at most `pasteWait`; if it has not ended then, that paste gets nothing (the
+// program pasting gets a refusal or no bytes) while the read goes on, and the pastes after it get
+// the bytes. The GUI thread never waits for a whole read. An offer made without toClipboard (a
+// test's) reads a large format on the thread that asks, the first time.
 //
 // Every format gives back exactly the bytes captured (QMimeData::setData would turn
 // text/uri-list into URLs and hand them back re-encoded). A large format whose file has gone since
@@ -22,6 +28,9 @@ class ItemMimeData final : public QMimeData
     Q_OBJECT
 
 public:
+    // The longest a paste waits for a read ahead under way: half a frame.
+    static constexpr int pasteWait = 8; // ms
+
     explicit ItemMimeData(const Item &item);
 
     const Item &item() const { return source; }
@@ -34,7 +43,6 @@ protected:
 
 private:
     const Item source;
-    mutable QHash<QString, QByteArray> read;
 };
 
 } // namespace Morv

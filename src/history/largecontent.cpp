@@ -3,10 +3,17 @@
 #include "largecontent.h"
 
 #include "contentfilestore.h"
+#include "readaheadthread.h"
 
+#include <atomic>
+#include <condition_variable>
 #include <mutex>
 
 namespace Morv {
+
+namespace {
+std::atomic<LargeContent::FileReadObserver> fileReadObserver = nullptr;
+} // namespace
 
 struct LargeContent::State
 {
@@ -37,6 +44,12 @@ struct LargeContent::State
     QByteArray sample; // see ContentFileStore::sample(); taken on first need
     bool stored = false;
     bool available = true;
+    // Whether the bytes are wanted in memory: set by readAhead(). Until the read has ended, the
+    // bytes are null; once it has, they are in memory or the format is unavailable. Bytes in
+    // memory when it is set stay there when they are stored.
+    enum class Reading { NotWanted, UnderWay, Ended };
+    Reading reading = Reading::NotWanted;
+    std::condition_variable readEnded;
 };
 
 LargeContent::LargeContent(const QByteArray &bytes)
@@ -91,7 +104,7 @@ QByteArray LargeContent::bytes(QString *problem) const
         sha256 = d->sha256;
     }
     QString why;
-    const QByteArray bytes = ContentFileStore::read(sha256, d->size, &why);
+    const QByteArray bytes = readFile(sha256, d->size, &why);
     if (bytes.isNull()) {
         const std::lock_guard<std::mutex> lock(d->mutex);
         d->available = false;
@@ -99,6 +112,92 @@ QByteArray LargeContent::bytes(QString *problem) const
     if (problem)
         *problem = why;
     return bytes;
+}
+
+void LargeContent::readAhead(const QString &format) const
+{
+    if (!d)
+        return;
+    QByteArray sha256;
+    {
+        const std::lock_guard<std::mutex> lock(d->mutex);
+        if (d->reading != State::Reading::NotWanted || !d->available)
+            return;
+        if (!d->bytes.isNull()) {
+            d->reading = State::Reading::Ended;
+            return;
+        }
+        d->reading = State::Reading::UnderWay;
+        sha256 = d->sha256;
+    }
+    // Only a weak reference: what nobody holds any more is not kept alive by its read, and the
+    // bytes of an item that has gone meanwhile go with the job.
+    ReadAheadThread::instance().run([state = std::weak_ptr<State>(d), format, sha256, size = d->size] {
+        if (state.expired())
+            return;
+        QString problem;
+        const QByteArray bytes = readFile(sha256, size, &problem);
+        if (const std::shared_ptr<State> alive = state.lock())
+            keepRead(*alive, format, sha256, bytes, problem);
+    });
+}
+
+QByteArray LargeContent::bytesForPaste(const QString &format, QDeadlineTimer deadline) const
+{
+    if (!d)
+        return QByteArray();
+    std::unique_lock<std::mutex> lock(d->mutex);
+    if (d->reading == State::Reading::NotWanted && d->bytes.isNull() && d->available) {
+        d->reading = State::Reading::UnderWay;
+        const QByteArray sha256 = d->sha256;
+        lock.unlock();
+        QString problem;
+        const QByteArray bytes = readFile(sha256, d->size, &problem);
+        keepRead(*d, format, sha256, bytes, problem);
+        return bytes;
+    }
+    const auto ended = [this] { return d->reading != State::Reading::UnderWay; };
+    if (deadline.isForever())
+        d->readEnded.wait(lock, ended);
+    else
+        d->readEnded.wait_for(lock, deadline.remainingTimeAsDuration(), ended);
+    return d->bytes;
+}
+
+void LargeContent::keepRead(State &state, const QString &format, const QByteArray &sha256,
+                            const QByteArray &bytes, const QString &problem)
+{
+    // Said before anyone can see the format unavailable.
+    if (bytes.isNull())
+        warnUnavailable(format, sha256, problem);
+    {
+        const std::lock_guard<std::mutex> lock(state.mutex);
+        state.reading = State::Reading::Ended;
+        if (bytes.isNull())
+            state.available = false;
+        else
+            state.bytes = bytes;
+    }
+    state.readEnded.notify_all();
+}
+
+void LargeContent::warnUnavailable(const QString &format, const QByteArray &sha256, const QString &problem)
+{
+    qWarning("The stored \"%s\" of a history item cannot be given (%s: %s); the format is left out",
+             qUtf8Printable(format), qUtf8Printable(ContentFileStore::filePath(sha256)),
+             qUtf8Printable(problem));
+}
+
+void LargeContent::setFileReadObserver(FileReadObserver observer)
+{
+    fileReadObserver = observer;
+}
+
+QByteArray LargeContent::readFile(const QByteArray &sha256, qint64 size, QString *problem)
+{
+    if (const FileReadObserver observer = fileReadObserver)
+        observer(sha256);
+    return ContentFileStore::read(sha256, size, problem);
 }
 
 QByteArray LargeContent::sample() const
@@ -187,7 +286,9 @@ bool LargeContent::store(QString *error) const
     // Kept for comparisons, which then need not read the file.
     if (d->sample.isNull())
         d->sample = sample;
-    d->bytes = QByteArray();
+    // Bytes wanted in memory (see readAhead()) stay.
+    if (d->reading == State::Reading::NotWanted)
+        d->bytes = QByteArray();
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -191,12 +192,21 @@ QByteArray ContentFileStore::read(const QByteArray &sha256, qint64 size, QString
     if (!check(sha256, size, problem))
         return QByteArray();
     QFile file(filePath(sha256));
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         *problem = QStringLiteral("its content file cannot be read: ") + file.errorString();
         return QByteArray();
     }
-    QByteArray bytes = file.read(size);
-    if (bytes.size() != size) {
+    // In pieces: a single read of a hundred megabytes copies them inside the kernel for tens of
+    // milliseconds without giving way, and the GUI thread then waits for the core.
+    constexpr qint64 piece = 1024 * 1024;
+    QByteArray bytes(size, Qt::Uninitialized);
+    qint64 done = 0;
+    for (qint64 got = 0; done < size; done += got) {
+        got = file.read(bytes.data() + done, std::min(piece, size - done));
+        if (got <= 0)
+            break;
+    }
+    if (done != size) {
         *problem = QStringLiteral("its content file cannot be read completely");
         return QByteArray();
     }

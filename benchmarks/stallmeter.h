@@ -1,0 +1,87 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+
+#pragma once
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QList>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+
+// What the benchmarks that watch the GUI thread share: the longest gap of its event loop, waiting
+// with the event loop running, and percentiles.
+namespace StallMeasure {
+
+using Clock = std::chrono::steady_clock;
+
+inline double msBetween(Clock::time_point from, Clock::time_point to)
+{
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+// The longest time the event loop went without serving a 1 ms timer.
+class StallMeter
+{
+public:
+    StallMeter()
+    {
+        ticker.setTimerType(Qt::PreciseTimer);
+        ticker.setInterval(1);
+        QObject::connect(&ticker, &QTimer::timeout, &ticker, [this] { tick(); });
+    }
+
+    void start()
+    {
+        longestGap = 0;
+        last = Clock::now();
+        ticker.start();
+    }
+
+    double stop()
+    {
+        tick();
+        ticker.stop();
+        return longestGap;
+    }
+
+private:
+    void tick()
+    {
+        const Clock::time_point now = Clock::now();
+        longestGap = std::max(longestGap, msBetween(last, now));
+        last = now;
+    }
+
+    QTimer ticker;
+    Clock::time_point last;
+    double longestGap = 0;
+};
+
+inline double percentile(QList<double> values, double share)
+{
+    if (values.isEmpty())
+        return -1;
+    std::sort(values.begin(), values.end());
+    return values.at(std::min<qsizetype>(values.size() - 1, qsizetype(share * (values.size() - 1) + 0.5)));
+}
+
+// Waits with the event loop running until the condition holds; false after the time-out. Sleeps
+// between events: a busy wait would take the cores the threads and programs measured need.
+template<typename Condition>
+bool waitFor(Condition condition, int timeout)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QTimer wakeUp; // so that the time-out is seen without other events
+    wakeUp.start(10);
+    while (!condition()) {
+        if (clock.elapsed() > timeout)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+} // namespace StallMeasure

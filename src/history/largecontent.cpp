@@ -91,8 +91,10 @@ QByteArray LargeContent::bytes(QString *problem) const
         sha256 = d->sha256;
     }
     QString why;
-    const QByteArray bytes = ContentFileStore::read(sha256, d->size, &why);
-    if (bytes.isNull()) {
+    ContentFileStore::Verdict verdict = ContentFileStore::Sound;
+    const QByteArray bytes = ContentFileStore::read(sha256, d->size, &why, &verdict);
+    // Only a file proven wrong is given up; any other failure is tried again at the next need.
+    if (verdict == ContentFileStore::Wrong) {
         const std::lock_guard<std::mutex> lock(d->mutex);
         d->available = false;
     }

@@ -39,7 +39,8 @@ public:
     QByteArray sha256() const;
     // Whether the content file is written (and the bytes are no longer kept in memory).
     bool isStored() const;
-    // False once reading the content file has failed: the format is not offered any more.
+    // False once the content file has been proven missing or damaged: the format is not offered
+    // any more.
     bool isAvailable() const;
 
     // The bytes, from memory or from the content file (checked against size and hash). Null, with

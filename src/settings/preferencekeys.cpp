@@ -83,7 +83,8 @@ bool PreferenceKeys::clearItemsOnExit(const QSettings &settings)
     const QVariant stored = value(settings, Preference::ClearItemsOnExit);
     if (stored.typeId() == QMetaType::Bool)
         return stored.toBool();
-    const QString text = stored.toString().trimmed().toLower();
+    const QString text =
+        stored.typeId() == QMetaType::QString ? stored.toString().trimmed().toLower() : QString();
     static const QStringList on{QStringLiteral("true"), QStringLiteral("1"), QStringLiteral("yes"),
                                 QStringLiteral("on")};
     static const QStringList off{QStringLiteral("false"), QStringLiteral("0"), QStringLiteral("no"),
@@ -92,10 +93,12 @@ bool PreferenceKeys::clearItemsOnExit(const QSettings &settings)
         return true;
     // Switching it on by mistake wipes the stored history: anything unclear keeps it.
     if (!off.contains(text))
-        warnOnce(Preference::ClearItemsOnExit, settings.fileName(),
-                 stored.typeId() == QMetaType::QStringList ? stored.toStringList().join(QLatin1String(", "))
-                                                           : stored.toString(),
-                 "neither on nor off; the history is kept");
+        warnOnce(
+            Preference::ClearItemsOnExit, settings.fileName(),
+            stored.typeId() == QMetaType::QStringList
+                ? stored.toStringList().join(QLatin1String(", "))
+                : (stored.canConvert<QString>() ? stored.toString() : QString::fromLatin1(stored.typeName())),
+            "neither on nor off; the history is kept");
     return false;
 }
 

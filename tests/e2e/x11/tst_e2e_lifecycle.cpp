@@ -162,11 +162,14 @@ private Q_SLOTS:
             QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
             environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address);
             second.process.setProcessEnvironment(environment);
+            second.process.setProcessChannelMode(QProcess::SeparateChannels);
             QVERIFY(second.start());
             QVERIFY(waitUntil([&] { return bus.nameHasOwner(QStringLiteral("org.morv.morv-clip")); }));
             QVERIFY(copy("selected again", QString(), QStringLiteral("primary")));
             QVERIFY(waitUntil([] { return storedTexts() == QStringList{QStringLiteral("selected again")}; }));
             QCOMPARE(second.stop(), 0);
+            const QByteArray said = second.process.readAllStandardError();
+            QVERIFY2(said.count("in memory only") == 1, said.constData());
         }
         QVERIFY(QFile::exists(file));
         QCOMPARE(sha256(paste(QStringLiteral("image/png"))), sha256(png));

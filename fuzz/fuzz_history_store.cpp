@@ -6,11 +6,14 @@
 // things on every input:
 // - whatever the loader recovered stores and loads back unchanged;
 // - the raw INI values the loader falls back on for damaged contents are the ones QSettings reads
-//   (compared on plain string values, where QSettings shows its unescaped text).
+//   (compared on plain string values, where QSettings shows its unescaped text);
+// - no hand edit of "historyCount" cuts the history below one item, and "clearItemsOnExit" is on
+//   only for the values that clearly say so.
 
 #include "contentfilestore.h"
 #include "historystore.h"
 #include "item.h"
+#include "preferencekeys.h"
 #include "rawvaluecheck.h"
 
 #include <QApplication>
@@ -87,6 +90,22 @@ void checkStoredAgain(const QList<Morv::Item> &history)
     QFile::remove(file);
 }
 
+void checkHandEditedPreferences(const QSettings &settings)
+{
+    const int count = Morv::PreferenceKeys::historyCount(settings);
+    if (count < 1)
+        fail("a history limit below 1 was read", QString::number(count));
+    const QVariant stored = settings.value(QStringLiteral("clearItemsOnExit"));
+    const QString word =
+        stored.typeId() == QMetaType::QString ? stored.toString().trimmed().toLower() : QString();
+    const bool clearlyOn = stored.typeId() == QMetaType::Bool
+                               ? stored.toBool()
+                               : word == QLatin1String("true") || word == QLatin1String("1") ||
+                                     word == QLatin1String("yes") || word == QLatin1String("on");
+    if (Morv::PreferenceKeys::clearItemsOnExit(settings) != clearlyOn)
+        fail("\"clearItemsOnExit\" read against its stored text", stored.toString());
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
@@ -130,6 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             if (!item.isValid() || item.text().isEmpty())
                 fail("an empty sticky item was loaded", item.text());
         }
+        checkHandEditedPreferences(settings);
         if (const QString key = RawValueCheck::firstDifference(settings); !key.isEmpty())
             fail("a raw value differs from what QSettings reads", key);
         checkStoredAgain(history);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 
 #include "dbusinterface.h"
+#include "ksystemclipboard.h"
+#include "preferences.h"
 #include "signalhandler.h"
 #include "singleapplication.h"
 #include "startup.h"
@@ -30,9 +32,8 @@ void loadTranslations()
     return true;
 }();
 
-} // namespace
-
-int main(int argc, char *argv[])
+// Builds what lives for the whole run and runs the event loop; the exit status.
+int run(int argc, char *argv[])
 {
     Morv::SingleApplication app(argc, argv, Morv::SingleApplication::NoInstanceCheck);
     Morv::StartUp::setIdentity();
@@ -41,7 +42,8 @@ int main(int argc, char *argv[])
 
     // The service name is the single-instance check, and it is taken before anything touches the
     // user's data: a second process must neither load the history and write its stale copy back
-    // over the running instance's, nor fight it for the key grab.
+    // over the running instance's, nor delete the files only the running one still holds, nor
+    // fight it for the key grab.
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.registerService(QStringLiteral("org.morv.morv-clip"))) {
         qWarning("Can't register D-Bus service");
@@ -59,4 +61,16 @@ int main(int argc, char *argv[])
     // Teardown in reverse order: the D-Bus object goes first, then the tray, whose history model
     // stores the history and the sticky items from its destructor.
     return Morv::StartUp::runEventLoop();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const int status = run(argc, argv);
+    // Our clipboard offers hold content files that the history may no longer name: Qt's lets go
+    // with the application object, the backend's with the backend. Then those files can go.
+    KSystemClipboard::setInstance(nullptr);
+    Morv::Preferences::instance()->removeContentFilesLeftAtExit();
+    return status;
 }

@@ -14,7 +14,7 @@
 namespace Morv {
 
 namespace {
-const QString defaultIcon = QStringLiteral(":/icons/morv-clip.png");
+const QString defaultIcon = PreferenceKeys::defaultValue(Preference::TrayIconFile).toString();
 const char trayIconProperty[] = "tray_icon";
 } // namespace
 
@@ -80,17 +80,16 @@ PreferencesDialog::PreferencesDialog(QWidget *parent)
 void PreferencesDialog::accept()
 {
     Preferences *preferences = Preferences::instance();
-    preferences->setValue(QStringLiteral("historyCount"), historyComboBox->value());
-    preferences->setValue(QStringLiteral("displaySize"), displaySizeComboBox->value());
-    preferences->setValue(QStringLiteral("trim"), trimCheckBox->isChecked());
-    preferences->setValue(QStringLiteral("platformExtensions"), platformExtensionsCheckBox->isChecked());
-    preferences->setValue(QStringLiteral("synchronizePSE"), synchronizePSE->currentIndex());
-    preferences->setValue(QStringLiteral("shortcut"),
-                          shortcutWidget->keySequence().toString(QKeySequence::PortableText));
-    preferences->setValue(QStringLiteral("clearItemsOnExit"), clearItemsOnExit->isChecked());
-    preferences->setValue(QStringLiteral("synchronizeHistory"), synchronizeHistory->isChecked());
-    preferences->setValue(QStringLiteral("confirmClear"), confirmOnClear->isChecked());
-
+    preferences->setPreference(Preference::HistoryCount, historyComboBox->value());
+    preferences->setPreference(Preference::DisplaySize, displaySizeComboBox->value());
+    preferences->setPreference(Preference::Trim, trimCheckBox->isChecked());
+    preferences->setPreference(Preference::PlatformExtensions, platformExtensionsCheckBox->isChecked());
+    preferences->setPreference(Preference::SynchronizePSE, synchronizePSE->currentIndex());
+    preferences->setPreference(Preference::Shortcut,
+                               shortcutWidget->keySequence().toString(QKeySequence::PortableText));
+    preferences->setPreference(Preference::ClearItemsOnExit, clearItemsOnExit->isChecked());
+    preferences->setPreference(Preference::SynchronizeHistory, synchronizeHistory->isChecked());
+    preferences->setPreference(Preference::ConfirmClear, confirmOnClear->isChecked());
     QList<Item> sticky;
     sticky.reserve(listWidget->count());
     for (int row = 0; row < listWidget->count(); ++row)

@@ -91,11 +91,12 @@ Item::Item(QClipboard::Mode mode, ContentType contentType, const ClipboardConten
 }
 
 Item::Item(QClipboard::Mode mode, ContentType contentType, const ClipboardContent &content,
-           const LargeContents &largeContents)
+           const LargeContents &largeContents, const QString &text)
     : itemMode(mode)
     , type(contentType)
     , valid(true)
     , large(largeContents)
+    , itemText(text)
 {
     // A file with contents inline, edited by hand to list content files as well.
     for (auto it = content.cbegin(); it != content.cend(); ++it) {
@@ -104,8 +105,6 @@ Item::Item(QClipboard::Mode mode, ContentType contentType, const ClipboardConten
         else if (!large.contains(it.key()))
             large.insert(it.key(), LargeContent(it.value()));
     }
-    const auto largeText = large.constFind(plainText);
-    itemText = QString::fromUtf8(largeText == large.cend() ? content.value(plainText) : largeText->bytes());
 }
 
 Item::Item(const QString &stickyText)

@@ -47,10 +47,9 @@ public:
     // content is taken over unchanged, its large formats kept as large contents.
     Item(QClipboard::Mode mode, ContentType contentType, const ClipboardContent &content);
 
-    // An item from stored fields whose large formats are in content files. A large "text/plain" is
-    // read from its file for the text.
+    // An item from stored fields whose large formats are in content files, with its text.
     Item(QClipboard::Mode mode, ContentType contentType, const ClipboardContent &content,
-         const LargeContents &largeContents);
+         const LargeContents &largeContents, const QString &text);
 
     // A sticky snippet on the clipboard; invalid for an empty text.
     explicit Item(const QString &stickyText);

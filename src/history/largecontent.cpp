@@ -104,8 +104,10 @@ QByteArray LargeContent::bytes(QString *problem) const
         sha256 = d->sha256;
     }
     QString why;
-    const QByteArray bytes = readFile(sha256, d->size, &why);
-    if (bytes.isNull()) {
+    ContentFileStore::Verdict verdict = ContentFileStore::Sound;
+    const QByteArray bytes = readFile(sha256, d->size, &why, &verdict);
+    // Only a file proven wrong is given up; any other failure is tried again at the next need.
+    if (verdict == ContentFileStore::Wrong) {
         const std::lock_guard<std::mutex> lock(d->mutex);
         d->available = false;
     }
@@ -136,9 +138,10 @@ void LargeContent::readAhead(const QString &format) const
         if (state.expired())
             return;
         QString problem;
-        const QByteArray bytes = readFile(sha256, size, &problem);
+        ContentFileStore::Verdict verdict = ContentFileStore::Sound;
+        const QByteArray bytes = readFile(sha256, size, &problem, &verdict);
         if (const std::shared_ptr<State> alive = state.lock())
-            keepRead(*alive, format, sha256, bytes, problem);
+            keepRead(*alive, format, sha256, bytes, problem, verdict);
     });
 }
 
@@ -152,8 +155,9 @@ QByteArray LargeContent::bytesForPaste(const QString &format, QDeadlineTimer dea
         const QByteArray sha256 = d->sha256;
         lock.unlock();
         QString problem;
-        const QByteArray bytes = readFile(sha256, d->size, &problem);
-        keepRead(*d, format, sha256, bytes, problem);
+        ContentFileStore::Verdict verdict = ContentFileStore::Sound;
+        const QByteArray bytes = readFile(sha256, d->size, &problem, &verdict);
+        keepRead(*d, format, sha256, bytes, problem, verdict);
         return bytes;
     }
     const auto ended = [this] { return d->reading != State::Reading::UnderWay; };
@@ -165,18 +169,25 @@ QByteArray LargeContent::bytesForPaste(const QString &format, QDeadlineTimer dea
 }
 
 void LargeContent::keepRead(State &state, const QString &format, const QByteArray &sha256,
-                            const QByteArray &bytes, const QString &problem)
+                            const QByteArray &bytes, const QString &problem,
+                            ContentFileStore::Verdict verdict)
 {
     // Said before anyone can see the format unavailable.
     if (bytes.isNull())
         warnUnavailable(format, sha256, problem);
     {
         const std::lock_guard<std::mutex> lock(state.mutex);
-        state.reading = State::Reading::Ended;
-        if (bytes.isNull())
-            state.available = false;
-        else
+        if (!bytes.isNull()) {
+            state.reading = State::Reading::Ended;
             state.bytes = bytes;
+        } else if (verdict == ContentFileStore::Wrong) {
+            state.reading = State::Reading::Ended;
+            state.available = false;
+        } else {
+            // A file that could not be read now (no descriptor left, a folder not mounted yet) is
+            // read again at the next choice.
+            state.reading = State::Reading::NotWanted;
+        }
     }
     state.readEnded.notify_all();
 }
@@ -193,11 +204,12 @@ void LargeContent::setFileReadObserver(FileReadObserver observer)
     fileReadObserver = observer;
 }
 
-QByteArray LargeContent::readFile(const QByteArray &sha256, qint64 size, QString *problem)
+QByteArray LargeContent::readFile(const QByteArray &sha256, qint64 size, QString *problem,
+                                  ContentFileStore::Verdict *verdict)
 {
     if (const FileReadObserver observer = fileReadObserver)
         observer(sha256);
-    return ContentFileStore::read(sha256, size, problem);
+    return ContentFileStore::read(sha256, size, problem, verdict);
 }
 
 QByteArray LargeContent::sample() const

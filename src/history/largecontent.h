@@ -2,6 +2,8 @@
 
 #pragma once
 
+#include "contentfilestore.h"
+
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QString>
@@ -45,7 +47,8 @@ public:
     QByteArray sha256() const;
     // Whether the content file is written (and the bytes are no longer kept in memory).
     bool isStored() const;
-    // False once reading the content file has failed: the format is not offered any more.
+    // False once the content file has been proven missing or damaged: the format is not offered
+    // any more.
     bool isAvailable() const;
 
     // The bytes, from memory or from the content file (checked against size and hash). Null, with
@@ -87,10 +90,11 @@ public:
 
 private:
     QByteArray sample() const;
-    static QByteArray readFile(const QByteArray &sha256, qint64 size, QString *problem);
+    static QByteArray readFile(const QByteArray &sha256, qint64 size, QString *problem,
+                               ContentFileStore::Verdict *verdict);
     struct State;
     static void keepRead(State &state, const QString &format, const QByteArray &sha256,
-                         const QByteArray &bytes, const QString &problem);
+                         const QByteArray &bytes, const QString &problem, ContentFileStore::Verdict verdict);
 
     std::shared_ptr<State> d;
 };

@@ -167,8 +167,8 @@ void Model::clipboard_changed(QClipboard::Mode mode)
     dynamic.prepend(item);
     endInsertRows();
 
-    // A limit below 1 can only come from a hand-edited file; the item just captured always stays.
-    const int limit = qMax(1, preferences->historyCount());
+    // Never below 1: the preferences read a hand-edited limit below it as the default.
+    const int limit = preferences->historyCount();
     const int size = int(dynamic.size());
     if (size > limit) {
         beginRemoveRows(QModelIndex(), first + limit, first + size - 1);

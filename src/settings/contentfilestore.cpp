@@ -2,15 +2,18 @@
 
 #include "contentfilestore.h"
 
+#include "atomicfile.h"
+#include "privatefile.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QStandardPaths>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -40,44 +43,6 @@ QHash<QByteArray, int> &uses()
 QString systemError(const char *what)
 {
     return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(errno)));
-}
-
-// Creates the folder and its missing parents private to the user, and takes the permissions of
-// others away from an existing one of ours.
-bool makeFolder(const QByteArray &path, QString *error)
-{
-    struct stat status;
-    if (::stat(path.constData(), &status) == 0) {
-        if (!S_ISDIR(status.st_mode)) {
-            *error = QStringLiteral("%1 is not a folder").arg(QFile::decodeName(path));
-            return false;
-        }
-        if ((status.st_mode & 0077) && status.st_uid == ::getuid())
-            ::chmod(path.constData(), status.st_mode & 0700);
-        return true;
-    }
-    const qsizetype slash = path.lastIndexOf('/');
-    if (slash > 0 && !makeFolder(path.first(slash), error))
-        return false;
-    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
-        *error = systemError("cannot create the folder");
-        return false;
-    }
-    return true;
-}
-
-bool writeAll(int fd, const char *data, qint64 size)
-{
-    while (size > 0) {
-        const ssize_t count = ::write(fd, data, size_t(std::min<qint64>(size, 1 << 30)));
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return false;
-        data += count;
-        size -= count;
-    }
-    return true;
 }
 
 constexpr int sampleWindows = 3;
@@ -127,94 +92,88 @@ QByteArray ContentFileStore::hash(const QByteArray &bytes)
 
 bool ContentFileStore::write(const QByteArray &sha256, const QByteArray &bytes, QString *error)
 {
-    const QByteArray folderPath = QFile::encodeName(folder());
-    const QByteArray path = folderPath + '/' + sha256;
     struct stat status;
-    if (::stat(path.constData(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size == bytes.size())
-        return true;
-    if (!makeFolder(folderPath, error))
-        return false;
-
-    // mkostemp creates the file with mode 0600 (less what the umask takes), before any byte is in it.
-    QByteArray temporary = folderPath + "/." + sha256 + ".XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) {
-        *error = systemError("cannot create a file");
-        return false;
+    if (::stat(QFile::encodeName(filePath(sha256)).constData(), &status) == 0 && S_ISREG(status.st_mode) &&
+        status.st_size == bytes.size()) {
+        // A file damaged in place keeps its size: only one whose bytes match their hash may stand
+        // in for these.
+        QString ignored;
+        if (!read(sha256, bytes.size(), &ignored).isNull())
+            return true;
     }
-    const bool written = writeAll(fd, bytes.constData(), bytes.size());
-    if (!written)
-        *error = systemError("cannot write");
-    // Flushed before the rename: a file that has its final name is complete after a crash too.
-    const bool synced = written && ::fsync(fd) == 0;
-    if (written && !synced)
-        *error = systemError("cannot flush to the disk");
-    ::close(fd);
-    if (!synced || ::rename(temporary.constData(), path.constData()) != 0) {
-        if (synced)
-            *error = systemError("cannot rename");
-        ::unlink(temporary.constData());
+    // The program's own folders: morv/ and morv/morv-clip/.
+    if (!PrivateFile::makeFolder(folder(), 2, error))
         return false;
-    }
-    return true;
+    AtomicFile file(filePath(sha256));
+    return file.create(error) && file.write(bytes.constData(), bytes.size(), error) &&
+           file.commit(AtomicFile::FolderFlushedLater, error);
 }
 
 bool ContentFileStore::syncFolder(QString *error)
 {
-    const int fd = ::open(QFile::encodeName(folder()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const bool ok = fd >= 0 && ::fsync(fd) == 0;
-    if (!ok)
-        *error = systemError("cannot flush the folder to the disk");
-    if (fd >= 0)
-        ::close(fd);
-    return ok;
+    return AtomicFile::flushFolder(folder(), error);
 }
 
-bool ContentFileStore::check(const QByteArray &sha256, qint64 size, QString *problem)
+ContentFileStore::Verdict ContentFileStore::check(const QByteArray &sha256, qint64 size, QString *problem)
 {
     struct stat status;
     if (::stat(QFile::encodeName(filePath(sha256)).constData(), &status) != 0) {
-        *problem =
-            errno == ENOENT ? QStringLiteral("its content file is missing") : systemError("its content file");
-        return false;
+        const int why = errno;
+        // Missing is proven only by a folder that is there and can be read: a home not mounted
+        // yet, or an unreadable folder, says nothing about the file.
+        const int fd = ::open(QFile::encodeName(folder()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0)
+            ::close(fd);
+        if (why == ENOENT && fd >= 0) {
+            *problem = QStringLiteral("its content file is missing");
+            return Wrong;
+        }
+        errno = why;
+        *problem = why == ENOENT ? QStringLiteral("its content folder cannot be read")
+                                 : systemError("its content file cannot be looked at");
+        return Unreachable;
     }
     if (status.st_size != size) {
         *problem = QStringLiteral("its content file is damaged (%1 bytes instead of %2)")
                        .arg(qint64(status.st_size))
                        .arg(size);
-        return false;
+        return Wrong;
     }
-    return true;
+    return Sound;
 }
 
-QByteArray ContentFileStore::read(const QByteArray &sha256, qint64 size, QString *problem)
+QByteArray ContentFileStore::read(const QByteArray &sha256, qint64 size, QString *problem, Verdict *verdict)
 {
-    if (!check(sha256, size, problem))
-        return QByteArray();
-    QFile file(filePath(sha256));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        *problem = QStringLiteral("its content file cannot be read: ") + file.errorString();
-        return QByteArray();
+    Verdict found = check(sha256, size, problem);
+    QByteArray bytes;
+    if (found == Sound) {
+        QFile file(filePath(sha256));
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+            *problem = QStringLiteral("its content file cannot be read: ") + file.errorString();
+            found = Unreachable;
+        } else {
+            // In pieces: a single read of a hundred megabytes copies them inside the kernel for
+            // tens of milliseconds without giving way, and the GUI thread then waits for the core.
+            constexpr qint64 piece = 1024 * 1024;
+            bytes = QByteArray(size, Qt::Uninitialized);
+            qint64 done = 0;
+            for (qint64 got = 0; done < size; done += got) {
+                got = file.read(bytes.data() + done, std::min(piece, size - done));
+                if (got <= 0)
+                    break;
+            }
+            if (done != size) {
+                *problem = QStringLiteral("its content file cannot be read completely");
+                found = Unreachable;
+            } else if (hash(bytes) != sha256) {
+                *problem = QStringLiteral("its content file is damaged (its bytes do not match their hash)");
+                found = Wrong;
+            }
+        }
     }
-    // In pieces: a single read of a hundred megabytes copies them inside the kernel for tens of
-    // milliseconds without giving way, and the GUI thread then waits for the core.
-    constexpr qint64 piece = 1024 * 1024;
-    QByteArray bytes(size, Qt::Uninitialized);
-    qint64 done = 0;
-    for (qint64 got = 0; done < size; done += got) {
-        got = file.read(bytes.data() + done, std::min(piece, size - done));
-        if (got <= 0)
-            break;
-    }
-    if (done != size) {
-        *problem = QStringLiteral("its content file cannot be read completely");
-        return QByteArray();
-    }
-    if (hash(bytes) != sha256) {
-        *problem = QStringLiteral("its content file is damaged (its bytes do not match their hash)");
-        return QByteArray();
-    }
-    return bytes;
+    if (verdict)
+        *verdict = found;
+    return found == Sound ? bytes : QByteArray();
 }
 
 bool ContentFileStore::holds(const QByteArray &sha256, const QByteArray &bytes)
@@ -299,6 +258,18 @@ int ContentFileStore::removeUnused(const QSet<QByteArray> &referenced)
             ++removed;
     }
     return removed;
+}
+
+void ContentFileStore::tighten()
+{
+    const QString path = folder();
+    PrivateFile::restrict(QFileInfo(path).absolutePath());
+    PrivateFile::restrict(path);
+    const QStringList names = QDir(path).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : names) {
+        if (isHashName(name))
+            PrivateFile::restrict(path + QLatin1Char('/') + name);
+    }
 }
 
 } // namespace Morv

@@ -12,10 +12,14 @@ namespace Morv {
 // named by the SHA-256 of its bytes (64 lower-case hexadecimal digits), in
 // $XDG_DATA_HOME/morv/morv-clip/. Identical bytes in any item or format are stored once.
 //
-// They hold what the user copied, so the folder is private to the user (0700) and every file is
-// created readable by the user alone (0600) before its first byte is written. A file is written
-// under a temporary name, flushed to the disk and only then renamed to its hash, and the rename is
-// flushed too: a file named by a hash is complete, whenever the process is killed.
+// They hold what the user copied, so the folder and its parent "morv" are private to the user
+// (0700) and every file is created readable by the user alone (0600) before its first byte is
+// written (AtomicFile): a file named by a hash is complete, whenever the process is killed.
+//
+// A file is given up (its format dropped, its file no longer named) only when it is proven wrong:
+// absent while its folder can be read, of the wrong size, or with bytes that do not match their
+// hash. Any other failure (too many open files, an I/O error, a folder not mounted yet) proves
+// nothing: the reference is kept and the file tried again when it is next needed.
 //
 // Files in use by this process (any live LargeContent that knows its hash) are counted here, so that
 // removing unused files can never take one that the history, a clipboard offer of ours or a save
@@ -33,20 +37,29 @@ public:
     // The SHA-256 of the bytes, as a content file is named.
     static QByteArray hash(const QByteArray &bytes);
 
-    // Writes the bytes into the file of their hash (see above), unless a file of that size exists
-    // already. False, with the reason, when it could not be written; nothing is left behind then.
-    // The new name reaches the disk with the next syncFolder().
+    // What a look at a content file proved.
+    enum Verdict {
+        Sound,      // there, with the size (and, when read, the bytes) expected
+        Wrong,      // proven missing or damaged
+        Unreachable // could not be looked at now; tried again later
+    };
+
+    // Writes the bytes into the file of their hash (see above), unless a sound file of that name
+    // exists already: one of the right size is read and checked against the hash first, and
+    // replaced when damaged. False, with the reason, when it could not be written; nothing is left
+    // behind then. The new name reaches the disk with the next syncFolder().
     static bool write(const QByteArray &sha256, const QByteArray &bytes, QString *error);
     // Flushes the folder, and so the names of the files written, to the disk.
     static bool syncFolder(QString *error);
 
     // Whether the file of the hash is there with the given size; the problem otherwise. Looks at
     // the file's size only; its bytes are checked when they are read.
-    static bool check(const QByteArray &sha256, qint64 size, QString *problem);
+    static Verdict check(const QByteArray &sha256, qint64 size, QString *problem);
 
-    // The bytes of the file, checked against the size and the hash; null, with the problem, when the
-    // file is missing, unreadable or damaged.
-    static QByteArray read(const QByteArray &sha256, qint64 size, QString *problem);
+    // The bytes of the file, checked against the size and the hash; null, with the problem and
+    // the verdict, when the file is missing, unreadable or damaged.
+    static QByteArray read(const QByteArray &sha256, qint64 size, QString *problem,
+                           Verdict *verdict = nullptr);
 
     // Whether the file of the hash holds exactly these bytes (compared in place, without a copy).
     static bool holds(const QByteArray &sha256, const QByteArray &bytes);
@@ -66,6 +79,10 @@ public:
     // be under way meanwhile. Other files in the folder are left alone. Returns the number of files
     // deleted.
     static int removeUnused(const QSet<QByteArray> &referenced);
+
+    // Takes the permissions of others away from the folder and the content files, where a copy or
+    // an older version left them too open. At start-up.
+    static void tighten();
 };
 
 } // namespace Morv

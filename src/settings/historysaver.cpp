@@ -2,6 +2,7 @@
 
 #include "historysaver.h"
 
+#include "atomicfile.h"
 #include "contentfilestore.h"
 #include "historystore.h"
 #include "privatefile.h"
@@ -31,27 +32,6 @@ constexpr int lockTimeoutMs = 10000;
 
 // Below the GUI thread's, so that it comes first when both want a processor.
 constexpr int backgroundNice = 10;
-
-QString systemError(const char *what)
-{
-    return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(errno)));
-}
-
-bool syncFile(const QByteArray &path, int flags)
-{
-    const int fd = ::open(path.constData(), flags | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
-}
-
-// "." + the settings file's name + ".XXXXXX": the copy a save writes before it replaces the file.
-QString copyPattern(const QFileInfo &settingsFile)
-{
-    return QLatin1Char('.') + settingsFile.fileName() + QStringLiteral(".XXXXXX");
-}
 
 QSet<QByteArray> hashesOf(const QList<Item> &items)
 {
@@ -110,15 +90,18 @@ bool HistorySaver::saveNow(const QList<Item> &items, bool clearItemsOnExit, QStr
     return ok;
 }
 
-bool HistorySaver::retry(QString *error)
+bool HistorySaver::retryLater()
 {
-    std::unique_lock<std::mutex> lock(mutex);
-    if (!failed)
-        return true;
-    // A save still waiting is newer than the one that failed.
-    const Request request = waiting ? *waiting : *failed;
-    lock.unlock();
-    return saveNow(request.items, request.clearItemsOnExit, error);
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (!failed)
+            return true;
+        // A save still waiting is newer than the one that failed.
+        if (!waiting)
+            waiting = failed;
+    }
+    wake.notify_all();
+    return false;
 }
 
 void HistorySaver::waitForIdle()
@@ -230,45 +213,24 @@ bool HistorySaver::writeSettingsFile(const Request &request, QString *error) con
         old = file.readAll();
     }
 
-    // The copy is private from its first byte (mkostemp), like the file it replaces.
-    QByteArray copy = QFile::encodeName(info.absolutePath() + QLatin1Char('/') + copyPattern(info));
-    const int fd = ::mkostemp(copy.data(), O_CLOEXEC);
-    if (fd < 0) {
-        *error = systemError("cannot create a file beside it");
+    // The copy is private from its first byte, like the file it replaces.
+    AtomicFile copy(fileName);
+    if (!copy.create(error) || !copy.write(old.constData(), old.size(), error))
         return false;
-    }
-    bool copied = true;
-    for (qsizetype done = 0; copied && done < old.size();) {
-        const ssize_t count = ::write(fd, old.constData() + done, size_t(old.size() - done));
-        if (count > 0)
-            done += count;
-        else if (count < 0 && errno != EINTR)
-            copied = false;
-    }
-    ::close(fd);
-    const auto fail = [&copy, error](const QString &why) {
-        ::unlink(copy.constData());
-        *error = why;
-        return false;
-    };
-    if (!copied)
-        return fail(systemError("cannot write"));
-
     {
-        QSettings settings(QFile::decodeName(copy), QSettings::IniFormat);
+        QSettings settings(copy.temporaryName(), QSettings::IniFormat);
         if (!HistoryStore::saveHistory(settings, request.items, request.clearItemsOnExit, error))
-            return fail(*error);
+            return false;
         settings.sync();
         // A damaged file reads as FormatError but is still rewritten; only AccessError means the
         // write failed.
-        if (settings.status() == QSettings::AccessError)
-            return fail(QStringLiteral("QSettings cannot write it"));
+        if (settings.status() == QSettings::AccessError) {
+            *error = QStringLiteral("QSettings cannot write it");
+            return false;
+        }
     }
-    if (!syncFile(copy, O_RDONLY))
-        return fail(systemError("cannot flush it to the disk"));
-    if (::rename(copy.constData(), path.constData()) != 0)
-        return fail(systemError("cannot replace it"));
-    syncFile(QFile::encodeName(info.absolutePath()), O_RDONLY | O_DIRECTORY);
+    if (!copy.commit(AtomicFile::FlushFolder, error))
+        return false;
 
     // QSettings takes a file of the same size and modification time (in milliseconds) for the one it
     // has read already, and would write its old copy of the history back over this one.
@@ -289,6 +251,7 @@ bool HistorySaver::writeSettingsFile(const Request &request, QString *error) con
 
 void HistorySaver::removeUnused() const
 {
+    ContentFileStore::tighten();
     QSet<QByteArray> referenced;
     {
         QSettings settings(fileName, QSettings::IniFormat);
@@ -302,11 +265,9 @@ void HistorySaver::removeUnused() const
 
     // Copies of the settings file that a killed save left behind, and what QSettings made beside
     // them (its own temporary file and lock file).
-    const QFileInfo info(fileName);
-    QString pattern = copyPattern(info);
-    pattern.replace(QStringLiteral("XXXXXX"), QStringLiteral("??????*"));
-    QDir folder = info.absoluteDir();
-    const QStringList leftovers = folder.entryList({pattern}, QDir::Files | QDir::Hidden | QDir::System);
+    QDir folder = QFileInfo(fileName).absoluteDir();
+    const QStringList leftovers =
+        folder.entryList({AtomicFile::leftoverPattern(fileName)}, QDir::Files | QDir::Hidden | QDir::System);
     for (const QString &leftover : leftovers)
         folder.remove(leftover);
 }

@@ -27,7 +27,7 @@ namespace Morv {
 //
 // Saves are coalesced: a save asked for while another is being written replaces any one still
 // waiting, since only the newest history matters. A history whose write failed is kept until a
-// later save or retry() has written one.
+// later save or retryLater() has written one.
 class HistorySaver : public QObject
 {
     Q_OBJECT
@@ -45,8 +45,10 @@ public:
     // first.
     bool saveNow(const QList<Item> &items, bool clearItemsOnExit, QString *error = nullptr);
 
-    // Writes the history whose last write failed, if any; true when none is left unwritten.
-    bool retry(QString *error = nullptr);
+    // Queues the history whose last write failed, if any, to be written again on the saver's
+    // thread (never on the caller's: the settings file's lock may keep a writer waiting for
+    // seconds); the outcome comes with written(). True when no history is left unwritten.
+    bool retryLater();
 
     // Waits until no save is waiting or under way.
     void waitForIdle();

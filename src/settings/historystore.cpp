@@ -28,6 +28,7 @@ const QString contentTypeKey = QStringLiteral("contentType");
 const QString contentKey = QStringLiteral("content");
 const QString contentFilesKey = QStringLiteral("contentFiles");
 const QString plainText = QStringLiteral("text/plain");
+const QString plainTextUtf8 = QStringLiteral("text/plain;charset=utf-8");
 const QString textKey = QStringLiteral("text");
 const QLatin1String variantPrefix("@Variant(");
 
@@ -325,6 +326,44 @@ std::optional<QStringList> contentFileTexts(QSettings &settings)
     return std::nullopt;
 }
 
+// The format the text of a stored item is read from when the item has no "text" of its own.
+QString textFormat(const ClipboardContent &content, const LargeContents &large)
+{
+    for (const QString &format : {plainText, plainTextUtf8}) {
+        if (content.contains(format) || large.contains(format))
+            return format;
+    }
+    return QString();
+}
+
+// Whether loading gives the item's text back from its formats, so that it need not be stored
+// beside them. A large text format is taken to hold it: reading its file to compare would cost
+// every save as much as the file.
+bool isDerivedText(const Item &item)
+{
+    const QString format = textFormat(item.content(), item.largeContents());
+    if (format.isEmpty())
+        return item.text().isEmpty();
+    const auto small = item.content().constFind(format);
+    return small == item.content().cend() || QString::fromUtf8(*small) == item.text();
+}
+
+// The item's text: stored beside the formats when they do not give it (an offer without
+// "text/plain", a list of links), else read from the text format.
+QString readText(QSettings &settings, const ClipboardContent &content, const LargeContents &large)
+{
+    const QVariant stored = settings.value(textKey);
+    if (stored.typeId() == QMetaType::QString)
+        return stored.toString();
+    if (stored.typeId() == QMetaType::QStringList)
+        return stored.toStringList().join(QLatin1String(", "));
+    const QString format = textFormat(content, large);
+    const auto small = content.constFind(format);
+    if (small != content.cend())
+        return QString::fromUtf8(*small);
+    return format.isEmpty() ? QString() : QString::fromUtf8(large.value(format).bytes());
+}
+
 // Reads the large formats of one element and checks their files (existence and size: the bytes
 // are checked when they are read). What is unsound is dropped with one warning each. A listed
 // format whose content is small (a hand edit) is read into the content.
@@ -357,23 +396,28 @@ LargeContents readContentFiles(QSettings &settings, const QString &element, cons
         const LargeContent stored(entry->sha256, entry->size);
         QString problem;
         const QString where = QStringLiteral(" (%1)").arg(ContentFileStore::filePath(entry->sha256));
-        if (!ContentFileStore::check(entry->sha256, entry->size, &problem)) {
+        const bool readNow = entry->size <= LargeContent::threshold || entry->format == plainText ||
+                             entry->format == plainTextUtf8;
+        ContentFileStore::Verdict verdict = ContentFileStore::Sound;
+        QByteArray bytes;
+        // Read now: a small format belongs in the content, and the text is needed at once.
+        if (readNow)
+            bytes = ContentFileStore::read(entry->sha256, entry->size, &problem, &verdict);
+        else
+            verdict = ContentFileStore::check(entry->sha256, entry->size, &problem);
+        if (verdict == ContentFileStore::Wrong) {
             log.warn(element,
                      QStringLiteral("\"%1\": %2%3; the format is dropped").arg(format, problem, where));
             continue;
         }
-        if (entry->size <= LargeContent::threshold || entry->format == plainText) {
-            // Read now: a small format belongs in the content, and the text is needed at once.
-            const QByteArray bytes = ContentFileStore::read(entry->sha256, entry->size, &problem);
-            if (bytes.isNull()) {
-                log.warn(element,
-                         QStringLiteral("\"%1\": %2%3; the format is dropped").arg(format, problem, where));
-                continue;
-            }
-            if (entry->size <= LargeContent::threshold) {
-                content.insert(entry->format, bytes);
-                continue;
-            }
+        if (verdict == ContentFileStore::Unreachable) {
+            // Proves nothing about the file: the reference stays, and the file is tried again when
+            // its bytes are needed.
+            log.warn(element,
+                     QStringLiteral("\"%1\": %2%3; kept, and tried again later").arg(format, problem, where));
+        } else if (entry->size <= LargeContent::threshold) {
+            content.insert(entry->format, bytes);
+            continue;
         }
         large.insert(entry->format, stored);
     }
@@ -430,15 +474,13 @@ QList<Item> HistoryStore::loadHistory(QSettings &settings)
             ClipboardContent content;
             if (settings.contains(contentKey) || !settings.contains(contentFilesKey))
                 content = contentReader.read(element);
-            if (!settings.contains(contentFilesKey)) {
-                items.append(Item(mode, type, content));
-            } else {
-                const LargeContents large = readContentFiles(settings, element, log, content);
-                if (content.isEmpty() && large.isEmpty())
-                    log.warn(element, QStringLiteral("no format is left; dropped"));
-                else
-                    items.append(Item(mode, type, content, large));
-            }
+            const LargeContents large = settings.contains(contentFilesKey)
+                                            ? readContentFiles(settings, element, log, content)
+                                            : LargeContents();
+            if (settings.contains(contentFilesKey) && content.isEmpty() && large.isEmpty())
+                log.warn(element, QStringLiteral("no format is left; dropped"));
+            else
+                items.append(Item(mode, type, content, large, readText(settings, content, large)));
         }
         settings.endGroup();
     }
@@ -485,23 +527,28 @@ bool HistoryStore::saveHistory(QSettings &settings, const QList<Item> &items, bo
     settings.remove(itemsArray);
     if (!clearItemsOnExit) {
         settings.beginWriteArray(itemsArray);
-        for (int i = 0; i < items.size(); ++i) {
-            settings.setArrayIndex(i);
-            const Item &item = items.at(i);
+        int index = 0;
+        for (const Item &item : items) {
+            QStringList files;
+            const LargeContents &large = item.largeContents();
+            for (auto it = large.cbegin(); it != large.cend(); ++it) {
+                // A file proven missing or damaged since the load has been reported already.
+                if (it->isAvailable())
+                    files.append(contentFileText(it.key(), *it));
+            }
+            // Nothing of it can be given any more: no empty row in its place.
+            if (!large.isEmpty() && files.isEmpty() && item.content().isEmpty())
+                continue;
+            settings.setArrayIndex(index++);
             settings.setValue(modeKey, int(item.mode()));
             // Unsigned: the same text as an int for every known type, and an unknown type above
             // the int range (taken over from a damaged file) still reads back.
             settings.setValue(contentTypeKey, uint(item.contentType()));
             settings.setValue(contentKey, QVariant::fromValue(item.content()));
-            QStringList files;
-            const LargeContents &large = item.largeContents();
-            for (auto it = large.cbegin(); it != large.cend(); ++it) {
-                // A file found missing or damaged since the load has been reported already.
-                if (it->isAvailable())
-                    files.append(contentFileText(it.key(), *it));
-            }
             if (!files.isEmpty())
                 settings.setValue(contentFilesKey, files);
+            if (!isDerivedText(item))
+                settings.setValue(textKey, item.text());
         }
         settings.endArray();
     }

@@ -27,12 +27,15 @@ public:
     // The history items, most recent first. The small formats of an item are in its value
     // "content" (the stream of a ClipboardContent), the large ones in content files listed in its
     // value "contentFiles", one "<format> <SHA-256> <size>" each (see ContentFileStore). A listed
-    // file that is missing or has the wrong size drops its format, and an item left without any
-    // format is dropped, with one warning each.
+    // file proven missing or of the wrong size drops its format, and an item left without any
+    // format is dropped, with one warning each; a file that cannot be looked at now stays listed,
+    // with a warning. The text is the value "text" where the formats do not give it back, else
+    // the UTF-8 of "text/plain" (or of "text/plain;charset=utf-8").
     static QList<Item> loadHistory(QSettings &settings);
 
-    // Writes the content files of the items that are not written yet, then the items. With
-    // "clearItemsOnExit" no items (and no content files) are written. False, with the reason, when
+    // Writes the content files of the items that are not written yet, then the items; an item none
+    // of whose formats can be given any more is left out. With "clearItemsOnExit" no items (and no
+    // content files) are written. False, with the reason, when
     // a content file could not be written: the settings are not touched then.
     static bool saveHistory(QSettings &settings, const QList<Item> &items, bool clearItemsOnExit,
                             QString *error = nullptr);

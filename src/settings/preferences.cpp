@@ -7,24 +7,12 @@
 #include "item.h"
 #include "legacyclipboardcontent.h"
 #include "privatefile.h"
+#include "storagelock.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 
 namespace Morv {
-
-namespace {
-const QString historyCountKey = QStringLiteral("historyCount");
-const QString displaySizeKey = QStringLiteral("displaySize");
-const QString trimKey = QStringLiteral("trim");
-const QString shortcutKey = QStringLiteral("shortcut");
-const QString trayIconFileKey = QStringLiteral("tray_icon_file");
-const QString platformExtensionsKey = QStringLiteral("platformExtensions");
-const QString synchronizePSEKey = QStringLiteral("synchronizePSE");
-const QString synchronizeHistoryKey = QStringLiteral("synchronizeHistory");
-const QString clearItemsOnExitKey = QStringLiteral("clearItemsOnExit");
-const QString confirmClearKey = QStringLiteral("confirmClear");
-} // namespace
 
 Preferences *Preferences::instance()
 {
@@ -43,10 +31,6 @@ Preferences::Preferences()
     , saver(new HistorySaver(fileName(), this))
 {
     connect(saver, &HistorySaver::written, this, &Preferences::reportWrite);
-    // Content files that only the clipboard still offered while the program ran (or that the
-    // history no longer names once "clearItemsOnExit" emptied it) go when the application object
-    // goes, after the clipboard.
-    qAddPostRoutine([] { instance()->saver->removeUnusedNow(); });
     // Stored history contents name their type; reading them needs the type registered first.
     // Registered under its own name only: with an alias registered, QSettings would store the
     // alias (a different one from run to run) instead of "QHash<QString,QByteArray>". The names
@@ -62,45 +46,49 @@ Preferences::~Preferences()
 
 int Preferences::historyCount() const
 {
-    return value(historyCountKey, 10).toInt();
+    return PreferenceKeys::historyCount(*this);
 }
 
 int Preferences::displaySize() const
 {
-    return value(displaySizeKey, 30).toInt();
+    return PreferenceKeys::value(*this, Preference::DisplaySize).toInt();
 }
 
 bool Preferences::trim() const
 {
-    return value(trimKey, true).toBool();
+    return PreferenceKeys::value(*this, Preference::Trim).toBool();
 }
 
 QString Preferences::shortcut() const
 {
-    return value(shortcutKey, QStringLiteral("CTRL+ALT+V")).toString();
+    return PreferenceKeys::value(*this, Preference::Shortcut).toString();
 }
 
 QString Preferences::trayIconFile() const
 {
-    return value(trayIconFileKey, QStringLiteral(":/icons/morv-clip.png")).toString();
+    return PreferenceKeys::value(*this, Preference::TrayIconFile).toString();
 }
 
 void Preferences::setTrayIconFile(const QString &file)
 {
-    setValue(trayIconFileKey, file);
+    setPreference(Preference::TrayIconFile, file);
     sync();
+}
+
+void Preferences::setPreference(Preference preference, const QVariant &value)
+{
+    setValue(PreferenceKeys::key(preference), value);
 }
 
 bool Preferences::platformExtensions() const
 {
-    return value(platformExtensionsKey, false).toBool();
+    return PreferenceKeys::value(*this, Preference::PlatformExtensions).toBool();
 }
 
 int Preferences::synchronizePSE() const
 {
-    return value(synchronizePSEKey, 0).toInt();
+    return PreferenceKeys::value(*this, Preference::SynchronizePSE).toInt();
 }
-
 bool Preferences::synchronizePSEOnSelect() const
 {
     return platformExtensions() && synchronizePSE() != 0;
@@ -113,21 +101,30 @@ bool Preferences::synchronizePSEInstantly() const
 
 bool Preferences::synchronizeHistory() const
 {
-    return value(synchronizeHistoryKey, true).toBool();
+    return PreferenceKeys::value(*this, Preference::SynchronizeHistory).toBool();
 }
 
 bool Preferences::clearItemsOnExit() const
 {
-    return value(clearItemsOnExitKey, false).toBool();
+    return PreferenceKeys::clearItemsOnExit(*this);
 }
 
 bool Preferences::confirmClear() const
 {
-    return value(confirmClearKey, true).toBool();
+    return PreferenceKeys::value(*this, Preference::ConfirmClear).toBool();
+}
+
+bool Preferences::storesHistory() const
+{
+    return StorageLock::acquire();
 }
 
 QList<Item> Preferences::loadHistory()
 {
+    // Another instance stores the history, and may delete any file of it at its next save: this
+    // one starts with a history of its own, in memory.
+    if (!storesHistory())
+        return {};
     // The history is written past QSettings: what it holds in memory may be older than the file.
     saver->waitForIdle();
     QSettings::sync();
@@ -136,6 +133,8 @@ QList<Item> Preferences::loadHistory()
 
 void Preferences::saveHistory(const QList<Item> &items)
 {
+    if (!storesHistory())
+        return;
     HistoryStore::checkStoredTypeName();
     // Pending changes go first: the history written after them is the last word on it, whatever
     // they held. QSettings' idea of the history may then be older than the file; it reads the
@@ -148,6 +147,8 @@ void Preferences::saveHistory(const QList<Item> &items)
 
 void Preferences::saveHistoryInBackground(const QList<Item> &items)
 {
+    if (!storesHistory())
+        return;
     HistoryStore::checkStoredTypeName();
     saver->saveLater(items, clearItemsOnExit());
 }
@@ -161,7 +162,16 @@ void Preferences::waitForBackgroundSave()
 
 void Preferences::removeUnusedContentFiles()
 {
-    saver->removeUnusedLater();
+    if (storesHistory())
+        saver->removeUnusedLater();
+}
+
+void Preferences::removeContentFilesLeftAtExit()
+{
+    // Only the instance that stored the history: a process that did not take the storage (a
+    // second one that found the bus name taken never asked for it) leaves every file alone.
+    if (StorageLock::isHeld())
+        saver->removeUnusedNow();
 }
 
 QList<Item> Preferences::loadSticky()
@@ -179,9 +189,9 @@ void Preferences::sync()
     const bool settingsWritten = writeSettings();
     // A history written here leaves QSettings' copy of it old; it reads the file again before its
     // next write, and loadHistory() before reading.
-    QString error;
-    const bool historyWritten = saver->retry(&error);
-    reportWrite(settingsWritten && historyWritten, error);
+    // A history whose write failed is written again on the saver's thread, which reports it.
+    const bool historyWritten = saver->retryLater();
+    reportWrite(settingsWritten && historyWritten);
 }
 
 bool Preferences::writeSettings()

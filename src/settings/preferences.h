@@ -2,6 +2,8 @@
 
 #pragma once
 
+#include "preferencekeys.h"
+
 #include <QList>
 #include <QSettings>
 #include <QString>
@@ -31,6 +33,8 @@ public:
     QString shortcut() const;
     QString trayIconFile() const;
     void setTrayIconFile(const QString &file);
+    // Writes a preference under its key (see PreferenceKeys); reaches the disk with the next sync().
+    void setPreference(Preference preference, const QVariant &value);
     bool platformExtensions() const;
     int synchronizePSE() const;
     bool synchronizePSEOnSelect() const;
@@ -39,7 +43,13 @@ public:
     bool clearItemsOnExit() const;
     bool confirmClear() const;
 
-    // The stored history; a save still being written in the background is waited for.
+    // Whether this process stores the history: the first instance of the user's home does (it
+    // takes StorageLock on the first call). Another one keeps its history in memory: it loads no
+    // stored history, and stores and deletes nothing.
+    bool storesHistory() const;
+
+    // The stored history; a save still being written in the background is waited for. Empty when
+    // this process does not store the history.
     QList<Item> loadHistory();
     // Writes the history now and ends with sync(): the file holds it when this returns.
     void saveHistory(const QList<Item> &items);
@@ -51,10 +61,14 @@ public:
     // Deletes, in the background, the content files of large formats that neither the stored
     // history nor the program refers to: what a crash left behind. At start-up.
     void removeUnusedContentFiles();
+    // The last removal, once the program's clipboard offers are gone (after the application
+    // object and the clipboard backend): what only they held goes, and with "clearItemsOnExit"
+    // everything. Does nothing in a process that has not stored the history.
+    void removeContentFilesLeftAtExit();
     QList<Item> loadSticky();
     void saveSticky(const QList<Item> &items);
 
-    // Writes pending changes to disk, and a history whose background write failed. Hides
+    // Writes pending changes to disk, and queues a history whose background write failed. Hides
     // QSettings::sync() so that every write goes through the same path: the file is created
     // private to the user, and a failed write is reported once.
     void sync();

@@ -179,7 +179,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("display");
         QTest::addColumn<int>("shownHistory");
         QTest::addColumn<int>("shownDisplay");
-        QTest::newRow("below") << 0 << 5 << 1 << 10;
+        // A count below 1 is in effect the default, and the dialog shows what is in effect.
+        QTest::newRow("below") << 0 << 5 << 10 << 10;
         QTest::newRow("above") << 150 << 500 << 99 << 200;
         QTest::newRow("inside") << 42 << 77 << 42 << 77;
     }

@@ -3,6 +3,7 @@
 #include "contentfilestore.h"
 #include "historystore.h"
 #include "itemmimedata.h"
+#include "ksystemclipboard_fake.h"
 #include "noise.h"
 #include "preferences.h"
 #include "storedtext.h"
@@ -14,7 +15,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using Morv::ClipboardContent;
 using Morv::ContentFileStore;
@@ -73,6 +77,36 @@ Preferences *preferences()
     return Preferences::instance();
 }
 
+// Uses up every file descriptor the process may open, for real: each open() fails with EMFILE
+// until the object goes.
+class AllFilesOpen
+{
+public:
+    AllFilesOpen()
+    {
+        ::getrlimit(RLIMIT_NOFILE, &before);
+        int highest = 2;
+        for (const QString &fd : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System))
+            highest = std::max(highest, fd.toInt());
+        rlimit lowered = before;
+        lowered.rlim_cur = rlim_t(highest + 1);
+        ::setrlimit(RLIMIT_NOFILE, &lowered);
+        for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+            taken.append(fd);
+    }
+
+    ~AllFilesOpen()
+    {
+        for (const int fd : std::as_const(taken))
+            ::close(fd);
+        ::setrlimit(RLIMIT_NOFILE, &before);
+    }
+
+private:
+    rlimit before{};
+    QList<int> taken;
+};
+
 } // namespace
 
 // The large formats of the stored history in content files of their own: the layout of the
@@ -83,6 +117,7 @@ class TestContentFiles : public QObject
     Q_OBJECT
 
     QTemporaryDir dir;
+    FakeSystemClipboard *clipboard = nullptr;
 
     // What a restart would load: the settings file read by a settings object of its own.
     QList<Item> reloaded()
@@ -99,6 +134,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         TestEnvironment::setUp();
+        clipboard = FakeSystemClipboard::install();
         QVERIFY(dir.isValid());
     }
 
@@ -281,6 +317,167 @@ private Q_SLOTS:
         QCOMPARE(mime.data("image/tiff"), QByteArray());
     }
 
+    void aFailureThatProvesNothingKeepsTheFile_data()
+    {
+        QTest::addColumn<bool>("folderGone");
+        // A home folder not mounted yet: the file is absent, but so is its folder.
+        QTest::newRow("content folder not mounted") << true;
+        QTest::newRow("too many open files") << false;
+    }
+
+    // Only a file proven missing or damaged is given up. Any other failure keeps the reference,
+    // and the file is read once it can be.
+    void aFailureThatProvesNothingKeepsTheFile()
+    {
+        QFETCH(bool, folderGone);
+        const QByteArray png = noise(20, 8000);
+        const QByteArray text = QByteArray("a long text ").repeated(600);
+        preferences()->saveHistory({Item(QClipboard::Clipboard, Morv::Binary, {{"image/png", png}}),
+                                    Item(QClipboard::Clipboard, Morv::PlainText, {{"text/plain", text}})});
+        const QString folder = ContentFileStore::folder();
+        const QString away = folder + QStringLiteral(".away");
+
+        QList<Item> loaded;
+        if (folderGone) {
+            QVERIFY(QDir().rename(folder, away));
+            for (const char *format : {"1: \"image/png\"", "2: \"text/plain\""})
+                QTest::ignoreMessage(
+                    QtWarningMsg,
+                    QRegularExpression(QStringLiteral("history item %1: its content folder cannot "
+                                                      "be read .*; kept, and tried again later")
+                                           .arg(QLatin1String(format))));
+            loaded = preferences()->loadHistory();
+            QCOMPARE(loaded.size(), 2);
+            // Saved meanwhile, the history still names both files.
+            preferences()->saveHistory(loaded);
+            const QByteArray ini = fileContents(TestEnvironment::settingsFile());
+            QVERIFY(ini.contains(sha(png)) && ini.contains(sha(text)));
+        } else {
+            loaded = preferences()->loadHistory();
+        }
+        {
+            const std::unique_ptr<AllFilesOpen> noMoreFiles(folderGone ? nullptr : new AllFilesOpen);
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral(
+                                                   "The stored \"image/png\" of a history item "
+                                                   "cannot be given .*; the format is left out")));
+            QCOMPARE(loaded.at(0).data("image/png"), QByteArray());
+        }
+        if (folderGone)
+            QVERIFY(QDir().rename(away, folder));
+
+        QCOMPARE(loaded.at(0).data("image/png"), png);
+        QCOMPARE(loaded.at(1).data("text/plain"), text);
+        preferences()->saveHistory(loaded);
+        QCOMPARE(contentFiles(), names({sha(png), sha(text)}));
+        const QList<Item> again = reloaded();
+        QCOMPARE(again.size(), 2);
+        QCOMPARE(again.at(0).data("image/png"), png);
+        QCOMPARE(again.at(1).text(), QString::fromUtf8(text));
+    }
+
+    void anItemWithNothingLeftIsNotStored()
+    {
+        const QByteArray png = noise(21, 8000);
+        preferences()->saveHistory({Item(QClipboard::Clipboard, Morv::PlainText, {{"text/plain", "kept"}}),
+                                    Item(QClipboard::Clipboard, Morv::Binary, {{"image/png", png}})});
+        const QList<Item> loaded = preferences()->loadHistory();
+        QVERIFY(QFile::remove(ContentFileStore::filePath(sha(png))));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("its content file is missing")));
+        QCOMPARE(loaded.at(1).data("image/png"), QByteArray());
+        preferences()->saveHistory(loaded);
+        QCOMPARE(describe(reloaded()), QStringList{"0 0 {text/plain=kept}"});
+    }
+
+    void aFileDamagedInPlaceIsReplacedByFreshBytes()
+    {
+        const QByteArray png = noise(22, 9000);
+        QByteArray damaged = png;
+        damaged[4500] = char(~damaged.at(4500));
+        QVERIFY(QDir().mkpath(ContentFileStore::folder()));
+        writeFile(ContentFileStore::filePath(sha(png)), damaged);
+        preferences()->saveHistory({Item(QClipboard::Clipboard, Morv::Binary, {{"image/png", png}})});
+        QCOMPARE(fileContents(ContentFileStore::filePath(sha(png))), png);
+        QCOMPARE(reloaded().first().data("image/png"), png);
+    }
+
+    void onlyOurFoldersAreMadePrivate_data()
+    {
+        QTest::addColumn<bool>("dataFolderExists");
+        QTest::addColumn<bool>("contentFolderExists");
+        QTest::newRow("nothing yet") << false << false;
+        QTest::newRow("data folder only") << true << false;
+        QTest::newRow("content folder too open") << true << true;
+    }
+
+    // The folders above the program's own keep their permissions; its own ("morv", "morv-clip")
+    // and the content files are private, also when something made them too open.
+    void onlyOurFoldersAreMadePrivate()
+    {
+        QFETCH(bool, dataFolderExists);
+        QFETCH(bool, contentFolderExists);
+        const QString folder = ContentFileStore::folder();
+        const QString morv = QFileInfo(folder).absolutePath();
+        const QString data = QFileInfo(morv).absolutePath();
+        const QString above = QFileInfo(data).absolutePath();
+        QDir(morv).removeRecursively();
+        if (!dataFolderExists)
+            QDir(data).removeRecursively();
+        QVERIFY(::chmod(QFile::encodeName(above).constData(), 0755) == 0);
+        const mode_t umask = ::umask(022);
+        const QByteArray old = noise(23, 5000);
+        if (dataFolderExists)
+            QVERIFY(::chmod(QFile::encodeName(data).constData(), 0751) == 0);
+        if (contentFolderExists) {
+            preferences()->saveHistory({Item(QClipboard::Clipboard, Morv::Binary, {{"image/png", old}})});
+            QVERIFY(::chmod(QFile::encodeName(morv).constData(), 0755) == 0);
+            QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0755) == 0);
+            QVERIFY(::chmod(QFile::encodeName(ContentFileStore::filePath(sha(old))).constData(), 0644) == 0);
+            // At start-up.
+            preferences()->removeUnusedContentFiles();
+            preferences()->waitForBackgroundSave();
+            QCOMPARE(permissions(ContentFileStore::filePath(sha(old))), 0600u);
+            QCOMPARE(permissions(folder), 0700u);
+            QCOMPARE(permissions(morv), 0700u);
+        }
+        const QByteArray png = noise(24, 6000);
+        preferences()->saveHistory({Item(QClipboard::Clipboard, Morv::Binary, {{"image/png", png}})});
+        ::umask(umask);
+        QCOMPARE(permissions(ContentFileStore::filePath(sha(png))), 0600u);
+        QCOMPARE(permissions(folder), 0700u);
+        QCOMPARE(permissions(morv), 0700u);
+        QCOMPARE(permissions(data), dataFolderExists ? 0751u : 0755u);
+        QCOMPARE(permissions(above), 0755u);
+    }
+
+    void theTextOfAnOfferWithoutPlainTextComesBack_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("UTF-8 only") << "text/plain;charset=utf-8" << QByteArray("gr\xc3\xbc\xc3\x9f dich")
+                                    << QString::fromUtf8("gr\xc3\xbc\xc3\x9f dich");
+        const QByteArray large = QByteArray("many words ").repeated(800);
+        QTest::newRow("UTF-8 only, large") << "text/plain;charset=utf-8" << large << QString::fromUtf8(large);
+        QTest::newRow("links only") << "text/uri-list" << QByteArray("file:///tmp/a\r\nfile:///tmp/b%20c\r\n")
+                                    << "file:///tmp/a\nfile:///tmp/b c\n";
+    }
+
+    // What the menu shows and typing finds, after a restart too.
+    void theTextOfAnOfferWithoutPlainTextComesBack()
+    {
+        QFETCH(QString, format);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        clipboard->simulateCopy(FakeSystemClipboard::mimeData({{format, bytes}}));
+        const Item captured(QClipboard::Clipboard);
+        QCOMPARE(captured.text(), text);
+        preferences()->saveHistory({captured});
+        const QList<Item> again = reloaded();
+        QCOMPARE(again.size(), 1);
+        QCOMPARE(again.first().text(), text);
+        QCOMPARE(again.first().data(format), bytes);
+    }
+
     void aFileIsReadOnlyWhenAsked()
     {
         const QByteArray png = noise(8, 9000);
@@ -383,6 +580,7 @@ private Q_SLOTS:
         // Written with the next sync once the way is free.
         QVERIFY(QFile::remove(ContentFileStore::folder()));
         preferences()->sync();
+        preferences()->waitForBackgroundSave();
         QVERIFY(preferences()->lastSyncSucceeded());
         QCOMPARE(reloaded().first().data("image/png"), png);
     }

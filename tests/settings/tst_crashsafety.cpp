@@ -3,6 +3,7 @@
 #include "contentfilestore.h"
 #include "historystore.h"
 #include "item.h"
+#include "storagelock.h"
 #include "testenvironment.h"
 
 #include <QCryptographicHash>
@@ -116,6 +117,48 @@ private Q_SLOTS:
         for (const QString &entry : settingsFolder)
             QVERIFY2(entry == QLatin1String("morv-clip.ini") || entry == QLatin1String("morv-clip.ini.lock"),
                      qPrintable(settingsFolder.join(", ")));
+    }
+
+    // Another process of the same home (another session's instance) while this one stores the
+    // history: it neither stores nor deletes anything, and says so once.
+    void anotherProcessOfTheHomeTouchesNothing_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::newRow("start-up removal") << QStringLiteral("start");
+        QTest::newRow("saving pictures") << QStringLiteral("7");
+    }
+
+    void anotherProcessOfTheHomeTouchesNothing()
+    {
+        QFETCH(QString, argument);
+        QVERIFY(Morv::StorageLock::acquire());
+        QVERIFY(QDir().mkpath(ContentFileStore::folder()));
+        const QString orphan =
+            ContentFileStore::filePath(ContentFileStore::hash("only held by this process"));
+        {
+            QFile file(orphan);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("only held by this process");
+        }
+        const QStringList before = folderEntries(ContentFileStore::folder());
+        QFile settings(TestEnvironment::settingsFile());
+        QVERIFY(settings.open(QIODevice::ReadOnly));
+        const QByteArray ini = settings.readAll();
+        settings.close();
+
+        QProcess other;
+        other.start(QStringLiteral(PICTURESAVER_HELPER), {argument});
+        if (argument != QLatin1String("start")) {
+            QVERIFY(other.waitForReadyRead(20000));
+            QTest::qWait(700);
+            other.kill();
+        }
+        QVERIFY(other.waitForFinished(20000));
+        const QByteArray said = other.readAllStandardError();
+        QVERIFY2(said.count("in memory only") == 1, said.constData());
+        QCOMPARE(folderEntries(ContentFileStore::folder()), before);
+        QVERIFY(settings.open(QIODevice::ReadOnly));
+        QCOMPARE(settings.readAll(), ini);
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "contentfilestore.h"
 #include "historystore.h"
+#include "preferencekeys.h"
 #include "storedtext.h"
 #include "testenvironment.h"
 
@@ -287,6 +288,45 @@ private Q_SLOTS:
         QVERIFY(!file.isEmpty());
         QSettings settings(file, QSettings::IniFormat);
         QCOMPARE(describe(Morv::HistoryStore::loadHistory(settings)), history);
+    }
+
+    void handEditedPreferencesKeepTheHistory_data()
+    {
+        QTest::addColumn<QByteArray>("general");
+        QTest::addColumn<int>("historyCount");
+        QTest::addColumn<bool>("cleared");
+        QTest::addColumn<QStringList>("warnings");
+        QTest::newRow("count 0, keep no") << QByteArray("historyCount=0\nclearItemsOnExit=no\n") << 10
+                                          << false << QStringList{"\"historyCount\" is \"0\": not a count"};
+        QTest::newRow("count garbage, clear garbage")
+            << QByteArray("historyCount=\"\\x1\"\nclearItemsOnExit=maybe, later\n") << 10 << false
+            << QStringList{"\"historyCount\" is .*: not a count",
+                           "\"clearItemsOnExit\" is \"maybe, later\": neither on nor off"};
+        QTest::newRow("count 3, clear YES")
+            << QByteArray("historyCount=3\nclearItemsOnExit=YES\n") << 3 << true << QStringList{};
+        QTest::newRow("clear twice, the later counts")
+            << QByteArray("clearItemsOnExit=on\nclearItemsOnExit=off\n") << 10 << false << QStringList{};
+    }
+
+    // A save with the file's own preferences: a hand edit never empties the stored history.
+    void handEditedPreferencesKeepTheHistory()
+    {
+        QFETCH(QByteArray, general);
+        QFETCH(int, historyCount);
+        QFETCH(bool, cleared);
+        QFETCH(QStringList, warnings);
+        const QByteArray ini = "[General]\n" + general + "[dynamic]\n" + item(1, text("text/plain", "a")) +
+                               item(2, text("text/plain", "b")) + "items\\size=2\n";
+        const QString file = caseFile(QStringLiteral("preferences-"), ini, warnings);
+        QVERIFY(!file.isEmpty());
+        QSettings settings(file, QSettings::IniFormat);
+        QCOMPARE(Morv::PreferenceKeys::historyCount(settings), historyCount);
+        const QList<Morv::Item> history = Morv::HistoryStore::loadHistory(settings);
+        QVERIFY(Morv::HistoryStore::saveHistory(settings, history,
+                                                Morv::PreferenceKeys::clearItemsOnExit(settings)));
+        settings.sync();
+        QSettings reread(file, QSettings::IniFormat);
+        QCOMPARE(Morv::HistoryStore::loadHistory(reread).size(), cleared ? 0 : 2);
     }
 
     void loadsWhatIsSound()

@@ -6,6 +6,7 @@
 #include "storedtext.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLockFile>
 #include <QSettings>
 #include <QSignalSpy>
@@ -167,12 +168,25 @@ private Q_SLOTS:
         QTRY_COMPARE(written.count(), 1);
         QCOMPARE(written.at(0).at(0).toBool(), false);
         QVERIFY(!written.at(0).at(1).toString().isEmpty());
-        QVERIFY(!saver.retry());
+        QVERIFY(!saver.retryLater());
+        QTRY_COMPARE(written.count(), 2);
+        QCOMPARE(written.at(1).at(0).toBool(), false);
 
+        // The retry is the saver's: the caller (the GUI thread) never waits for the file's lock.
         QVERIFY(QFile::remove(folder));
-        QVERIFY(saver.retry());
+        QVERIFY(QDir().mkpath(folder));
+        auto lock = std::make_unique<QLockFile>(name + QStringLiteral(".lock"));
+        holdLock(*lock);
+        QElapsedTimer elapsed;
+        elapsed.start();
+        QVERIFY(!saver.retryLater());
+        QVERIFY2(elapsed.elapsed() < 1000, qPrintable(QString::number(elapsed.elapsed())));
+        QTest::qWait(100);
+        lock.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(written.count(), 3, 15000);
+        QCOMPARE(written.at(2).at(0).toBool(), true);
         QCOMPARE(describe(history(name)), describe(texts({"kept"})));
-        QVERIFY(saver.retry()); // nothing left
+        QVERIFY(saver.retryLater()); // nothing left
     }
 
     void destructionWritesWhatWaits()

@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -98,15 +99,70 @@ private Q_SLOTS:
 
     void valuesThatDoNotConvertReadAsZeroNotAsTheDefault()
     {
-        writeFile("[General]\nhistoryCount=lots\ndisplaySize=wide\nconfirmClear=perhaps\n"
+        writeFile("[General]\ndisplaySize=wide\nconfirmClear=perhaps\n"
                   "synchronizeHistory=0\ntrim=false\n");
         Preferences *p = Preferences::instance();
-        QCOMPARE(p->historyCount(), 0);
         QCOMPARE(p->displaySize(), 0);
         QCOMPARE(p->synchronizeHistory(), false);
         QCOMPARE(p->trim(), false);
         // QVariant's rule: any string other than "", "0" and "false" is true.
         QCOMPARE(p->confirmClear(), true);
+    }
+
+    void handEditedValuesNeverCostTheHistory_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<int>("historyCount");
+        QTest::addColumn<bool>("clearItemsOnExit");
+        QTest::addColumn<QString>("warning"); // empty: none
+
+        QTest::newRow("count 12") << QByteArray("historyCount=12") << 12 << false << QString();
+        QTest::newRow("count 1") << QByteArray("historyCount=1") << 1 << false << QString();
+        QTest::newRow("count 0")
+            << QByteArray("historyCount=0") << 10 << false
+            << QStringLiteral(
+                   "\"historyCount\" is \"0\": not a count of 1 or more; the history keeps 10 items");
+        QTest::newRow("count -3") << QByteArray("historyCount=-3") << 10 << false
+                                  << QStringLiteral("\"historyCount\" is \"-3\": not a count");
+        // Non-numeric reads as 0 under Qt's rules, and so as the default.
+        QTest::newRow("count lots") << QByteArray("historyCount=lots") << 10 << false
+                                    << QStringLiteral("\"historyCount\" is \"lots\": not a count");
+        for (const char *on : {"true", "TRUE", "1", "yes", "On", " on "})
+            QTest::addRow("clear %s", on) << QByteArray("clearItemsOnExit=") + on << 10 << true << QString();
+        for (const char *off : {"false", "0", "No", "OFF"})
+            QTest::addRow("keep %s", off)
+                << QByteArray("clearItemsOnExit=") + off << 10 << false << QString();
+        for (const char *unclear : {"perhaps", "2", "y", "\"\""})
+            QTest::addRow("unclear %s", unclear)
+                << QByteArray("clearItemsOnExit=") + unclear << 10 << false
+                << QStringLiteral("\"clearItemsOnExit\" is \".*\": neither on nor off; the history is kept");
+    }
+
+    void handEditedValuesNeverCostTheHistory()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(int, historyCount);
+        QFETCH(bool, clearItemsOnExit);
+        QFETCH(QString, warning);
+        writeFile("[General]\n" + line + "\n");
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+        if (!warning.isEmpty())
+            QTest::ignoreMessage(QtWarningMsg,
+                                 QRegularExpression(QStringLiteral("morv-clip.ini: ") + warning));
+        // Read at every capture, reported once.
+        for (int read = 0; read < 3; ++read) {
+            QCOMPARE(Preferences::instance()->historyCount(), historyCount);
+            QCOMPARE(Preferences::instance()->clearItemsOnExit(), clearItemsOnExit);
+        }
+    }
+
+    void theDialogsValuesReadBack()
+    {
+        Preferences *p = Preferences::instance();
+        p->setValue(QStringLiteral("clearItemsOnExit"), true);
+        QCOMPARE(p->clearItemsOnExit(), true);
+        p->setValue(QStringLiteral("clearItemsOnExit"), false);
+        QCOMPARE(p->clearItemsOnExit(), false);
     }
 
     void derivedQueries_data()

@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 
 #include "desktop.h"
+#include "noise.h"
+#include "x11owners.h"
+
+#include <QBuffer>
+#include <QImage>
 
 #include <memory>
 
@@ -9,6 +14,53 @@ using namespace Desktop;
 namespace {
 // Stores the history only when the program ends, so that the file shows what the teardown wrote.
 const QByteArray storeAtExitOnly = "[General]\nsynchronizeHistory=false\n";
+
+// A picture whose PNG is larger than what the settings file keeps inline.
+QByteArray noisePicture()
+{
+    QImage image(120, 90, QImage::Format_RGB32);
+    const QByteArray bytes = noise(17, image.sizeInBytes());
+    std::copy(bytes.cbegin(), bytes.cend(), image.bits());
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png;
+}
+
+// A session bus of its own, as a second login session of the same user has.
+class OtherSessionBus
+{
+public:
+    OtherSessionBus()
+    {
+        daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                                     QStringLiteral("--print-address")});
+        if (daemon.waitForStarted(deadline))
+            waitUntil([this] { return daemon.canReadLine() || !daemon.waitForReadyRead(100); });
+        address = QString::fromUtf8(daemon.readLine()).trimmed();
+    }
+
+    ~OtherSessionBus()
+    {
+        daemon.kill();
+        daemon.waitForFinished();
+    }
+
+    bool nameHasOwner(const QString &name) const
+    {
+        return run(QStringLiteral("dbus-send"),
+                   {QStringLiteral("--bus=") + address, QStringLiteral("--print-reply"),
+                    QStringLiteral("--dest=org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                    QStringLiteral("org.freedesktop.DBus.NameHasOwner"), QStringLiteral("string:") + name})
+            .out.contains("boolean true");
+    }
+
+    QString address;
+
+private:
+    QProcess daemon;
+};
 } // namespace
 
 // One instance per session, and every way the program ends keeps the history.
@@ -66,6 +118,65 @@ private Q_SLOTS:
         QVERIFY(waitUntil([] { return !menuVisible(); }));
         QCOMPARE(first.stop(), 0);
         QCOMPARE(storedTexts(), (QStringList{"alpha", "start"}));
+    }
+
+    void anotherInstanceNeverTakesWhatOnlyOurOfferHolds_data()
+    {
+        QTest::addColumn<bool>("ownSessionBus");
+        // Started in the same session: it finds the name taken and ends at once.
+        QTest::newRow("same session") << false;
+        // Started in another session of the same user (another bus, the same home): it runs, and
+        // sees a copy that the first one stores.
+        QTest::newRow("another session") << true;
+    }
+
+    // The first instance holds a picture that only its clipboard offer still names: chosen from
+    // the history and then cut from it. Whatever another instance does, the picture stays on the
+    // disk while the offer lives, and goes when the first instance ends.
+    void anotherInstanceNeverTakesWhatOnlyOurOfferHolds()
+    {
+        QFETCH(bool, ownSessionBus);
+        QVERIFY(writeSettings("[General]\nhistoryCount=1\nplatformExtensions=true\n"));
+        Applet first;
+        QVERIFY(first.startAndWait());
+        const QByteArray png = noisePicture();
+        QVERIFY(png.size() > 20000);
+        QVERIFY(copy(png, QStringLiteral("image/png")));
+        const QString file = contentFile(sha256(png));
+        QVERIFY(waitUntil([&] { return QFile::exists(file) && storedTexts() == QStringList{QString()}; }));
+        const SelectionProbe probe;
+        QVERIFY(probe.isValid());
+        const xcb_window_t copier = probe.clipboardOwner();
+        QVERIFY(chooseEntry(0));
+        QVERIFY(waitUntil([&] { return probe.clipboardOwner() != copier; }));
+        QVERIFY(copy("selected", QString(), QStringLiteral("primary")));
+        QVERIFY(waitUntil([] { return storedTexts() == QStringList{QStringLiteral("selected")}; }));
+        QVERIFY(QFile::exists(file));
+
+        if (!ownSessionBus) {
+            QCOMPARE(run(qEnvironmentVariable("MORV_CLIP_BINARY"), {}).exitCode, 1);
+        } else {
+            OtherSessionBus bus;
+            QVERIFY(!bus.address.isEmpty());
+            Applet second;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address);
+            second.process.setProcessEnvironment(environment);
+            second.process.setProcessChannelMode(QProcess::SeparateChannels);
+            QVERIFY(second.start());
+            QVERIFY(waitUntil([&] { return bus.nameHasOwner(QStringLiteral("org.morv.morv-clip")); }));
+            QVERIFY(copy("selected again", QString(), QStringLiteral("primary")));
+            QVERIFY(waitUntil([] { return storedTexts() == QStringList{QStringLiteral("selected again")}; }));
+            QCOMPARE(second.stop(), 0);
+            const QByteArray said = second.process.readAllStandardError();
+            QVERIFY2(said.count("in memory only") == 1, said.constData());
+        }
+        QVERIFY(QFile::exists(file));
+        QCOMPARE(sha256(paste(QStringLiteral("image/png"))), sha256(png));
+
+        // The offer goes with the first instance, and so does its file.
+        QCOMPARE(first.stop(), 0);
+        QVERIFY(!QFile::exists(file));
     }
 
     void terminationSignalsStoreTheHistory_data()

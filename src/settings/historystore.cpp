@@ -309,7 +309,9 @@ std::optional<ContentFileEntry> parseContentFile(const QString &text)
 
 QString contentFileText(const QString &format, const LargeContent &content)
 {
-    return QStringLiteral("%1 %2 %3").arg(format, QLatin1String(content.sha256())).arg(content.size());
+    // One arg() call: a format name holding "%3" (a damaged or hostile one) must stay as it is.
+    return QStringLiteral("%1 %2 %3")
+        .arg(format, QLatin1String(content.sha256()), QString::number(content.size()));
 }
 
 // The elements of the current element's "contentFiles", or nullopt when its value is no list of

@@ -174,6 +174,12 @@ private Q_SLOTS:
         const QByteArray png = largePngImage();
         QVERIFY(png.size() > 50000);
         QVERIFY(copy(png, QStringLiteral("image/png")));
+        // Taken before the next copy: xclip quits as soon as it loses the clipboard, and a copy a few
+        // milliseconds later leaves nobody to read the picture from.
+        QVERIFY(waitUntil([&] {
+            const QList<Morv::Item> stored = storedHistory();
+            return !stored.isEmpty() && stored.first().largeContents().contains(QStringLiteral("image/png"));
+        }));
         QVERIFY(copyAndWait("text after the image"));
         const QString file = contentFolder() + QLatin1Char('/') + QString::fromLatin1(sha256(png));
         QVERIFY(QFile::exists(file));

@@ -325,6 +325,17 @@ std::optional<QStringList> contentFileTexts(QSettings &settings)
         return stored.toStringList();
     if (stored.typeId() == QMetaType::QString)
         return QStringList{stored.toString()};
+    // QSettings writes an element with control characters in its own notation and reads such a
+    // list back as a list of variants.
+    if (stored.typeId() == QMetaType::QVariantList) {
+        QStringList texts;
+        for (const QVariant &element : stored.toList()) {
+            if (element.typeId() != QMetaType::QString)
+                return std::nullopt;
+            texts.append(element.toString());
+        }
+        return texts;
+    }
     return std::nullopt;
 }
 

@@ -207,7 +207,12 @@ private Q_SLOTS:
 
     void cleanup()
     {
-        const QList<OwnerProcess *> owners = findChildren<OwnerProcess *>();
+        // OwnerProcess has no meta-object of its own, which findChildren<OwnerProcess *> requires.
+        QList<OwnerProcess *> owners;
+        for (QProcess *process : findChildren<QProcess *>()) {
+            if (auto *owner = dynamic_cast<OwnerProcess *>(process))
+                owners.append(owner);
+        }
         for (OwnerProcess *owner : owners) {
             owner->kill();
             owner->waitForFinished();

@@ -430,8 +430,9 @@ private Q_SLOTS:
 
     void oddDataStillGivesEntries()
     {
+        // No model tester here: the model breaks the types of the roles on purpose, which the
+        // tester of newer Qt versions reports as the fault it is.
         OddModel odd;
-        QAbstractItemModelTester tester(&odd, QAbstractItemModelTester::FailureReportingMode::QtTest);
         QMenuView view;
         view.setModel(&odd);
         open(view);

@@ -2,18 +2,9 @@
 
 #include "readaheadthread.h"
 
-#ifdef __linux__
-#include <sys/resource.h>
-#include <unistd.h>
-#endif
+#include "backgroundpriority.h"
 
 namespace Morv {
-
-namespace {
-// As the saving thread: Linux lets a thread that wakes up take the processor from the one that woke
-// it, and a read of hundreds of megabytes must not take it from the GUI thread on a busy machine.
-constexpr int backgroundNice = 10;
-} // namespace
 
 ReadAheadThread &ReadAheadThread::instance()
 {
@@ -47,10 +38,9 @@ void ReadAheadThread::run(std::function<void()> job)
 
 void ReadAheadThread::work()
 {
-#ifdef __linux__
-    // Nice values are per thread there.
-    ::setpriority(PRIO_PROCESS, ::gettid(), backgroundNice);
-#endif
+    // As the saving thread: a read of hundreds of megabytes must not take the processor from the
+    // GUI thread on a busy machine.
+    lowerCurrentThreadPriority();
     std::unique_lock<std::mutex> lock(mutex);
     for (;;) {
         wake.wait(lock, [this] { return stopping || !jobs.empty(); });

@@ -3,6 +3,7 @@
 #include "historysaver.h"
 
 #include "atomicfile.h"
+#include "backgroundpriority.h"
 #include "contentfilestore.h"
 #include "historystore.h"
 #include "privatefile.h"
@@ -18,7 +19,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,9 +29,6 @@ namespace {
 // QSettings waits as long as it takes for the lock; a writer that gives up reports the failure and
 // keeps the history for the next save instead of hanging the program at exit.
 constexpr int lockTimeoutMs = 10000;
-
-// Below the GUI thread's, so that it comes first when both want a processor.
-constexpr int backgroundNice = 10;
 
 QSet<QByteArray> hashesOf(const QList<Item> &items)
 {
@@ -134,12 +131,7 @@ void HistorySaver::removeUnusedNow()
 
 void HistorySaver::run()
 {
-#ifdef __linux__
-    // Linux lets a thread that wakes up take the processor from the one that woke it; on a busy
-    // machine the GUI thread would then wait for the hashing of a picture it has just handed over.
-    // Nice values are per thread there.
-    ::setpriority(PRIO_PROCESS, ::gettid(), backgroundNice);
-#endif
+    lowerCurrentThreadPriority();
     std::unique_lock<std::mutex> lock(mutex);
     for (;;) {
         // saveNow() and removeUnusedNow() run on their callers' threads; never beside them.

@@ -8,6 +8,7 @@
 #include "model.h"
 #include "modelsignalrecorder.h"
 #include "noise.h"
+#include "readaheadjobs.h"
 #include "testenvironment.h"
 
 #include "modelrows.h"
@@ -980,6 +981,7 @@ private Q_SLOTS:
         QCOMPARE(fake->content(QClipboard::Clipboard).value(QStringLiteral("image/png")), b);
 
         fake->simulateCopy(QStringLiteral("another program's"), QClipboard::Clipboard, Report::Silent);
+        QVERIFY(readAheadJobsEnded());
         model.reset();
         QCOMPARE(contentFiles(), QStringList());
     }

@@ -8,6 +8,7 @@
 #include "largecontent.h"
 #include "model.h"
 #include "noise.h"
+#include "readaheadjobs.h"
 #include "testenvironment.h"
 
 #include <QCryptographicHash>
@@ -263,6 +264,7 @@ private Q_SLOTS:
         const Morv::ItemMimeData *mime = choosePicture();
         QVERIFY(mime);
         QCOMPARE(pasteWhenRead(mime, png), picture);
+        QVERIFY(readAheadJobsEnded());
 
         // Another program copies, and the history forgets the picture: nothing holds its bytes
         // any more, so its content file is unused and goes with the next removal.

@@ -132,15 +132,6 @@ private:
     std::atomic<bool> watching = false;
 };
 
-// CPU time the calling thread has used, in ms: what the GUI thread spent, whatever the scheduler
-// did meanwhile (on a loaded machine a runnable thread can wait tens of ms for a core).
-double threadCpuMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return now.tv_sec * 1000.0 + now.tv_nsec / 1e6;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])

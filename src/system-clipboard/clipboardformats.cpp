@@ -2,6 +2,8 @@
 
 #include "clipboardformats.h"
 
+#include <QUrl>
+
 #include <QRegularExpression>
 
 namespace ClipboardFormats {
@@ -23,6 +25,25 @@ QStringList kept(const QStringList &formats)
             result.append(format);
     }
     return result;
+}
+
+bool asksForUrlList(const QString &format, QMetaType type)
+{
+    return format == QLatin1String("text/uri-list") &&
+           (type.id() == QMetaType::QVariantList || type.id() == QMetaType::QUrl);
+}
+
+QVariantList urlList(QByteArray bytes)
+{
+    if (bytes.endsWith('\0'))
+        bytes.chop(1);
+    QVariantList urls;
+    for (const QByteArray &line : bytes.split('\n')) {
+        const QByteArray link = line.trimmed();
+        if (!link.isEmpty())
+            urls.append(QUrl::fromEncoded(link));
+    }
+    return urls;
 }
 
 } // namespace ClipboardFormats

@@ -2,6 +2,8 @@
 
 #include "rawmimedata.h"
 
+#include "clipboardformats.h"
+
 #include <algorithm>
 
 RawMimeData::RawMimeData(Entries entries, DecodedTexts decodedTexts)
@@ -42,8 +44,11 @@ QVariant RawMimeData::retrieveData(const QString &mimeType, QMetaType type) cons
             return decoded.value();
     }
     for (const auto &entry : entries) {
-        if (entry.first == mimeType)
-            return entry.second;
+        if (entry.first != mimeType)
+            continue;
+        if (ClipboardFormats::asksForUrlList(mimeType, type))
+            return ClipboardFormats::urlList(entry.second);
+        return entry.second;
     }
     return {};
 }

@@ -12,7 +12,7 @@
 // Clipboard content exactly as its owner sent it. QMimeData::setData turns text/uri-list into a
 // list of URLs and hands it back re-encoded with CRLF line ends; this one gives back every type's
 // bytes unchanged, in the order they were added. The typed accessors (text(), urls(), hasHtml())
-// work from those bytes as usual.
+// work from those bytes as usual, with every Qt.
 class RawMimeData final : public QMimeData
 {
     Q_OBJECT

@@ -6,10 +6,21 @@
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QStringList>
+#include <QThread>
 
 #include <xcb/xcb.h>
 
 #include <cstdlib>
+
+// Printable bytes that repeat only after many kilobytes, so that a transfer that loses, repeats or
+// reorders a piece does not compare equal; seed makes offers of one size differ.
+inline QByteArray pattern(qsizetype size, int seed = 0)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qsizetype i = 0; i < size; ++i)
+        bytes[i] = char('A' + (i * 13 + i / 1021 + seed) % 58);
+    return bytes;
+}
 
 // Another program owning a selection of the X display: the tests' own selection-owner (which says
 // "owner 0x<window>" once the server has made it the owner, then "asked <target>" for every
@@ -93,6 +104,50 @@ public:
 
     bool isValid() const { return !xcb_connection_has_error(connection) && clipboardAtom != XCB_NONE; }
 
+    // Asks the clipboard's owner for a target as a paste does, stamped `ahead` ms after the server's
+    // time of now (a program with a clock of its own); true once the owner has answered.
+    bool askAhead(const QByteArray &target, quint32 ahead)
+    {
+        const xcb_atom_t property = atom(QByteArrayLiteral("MORV_TEST_PASTE"));
+        const xcb_window_t window = createWindow();
+        const xcb_timestamp_t now = serverTime(window);
+        if (now == XCB_CURRENT_TIME)
+            return false;
+        xcb_convert_selection(connection, window, clipboardAtom, atom(target), property, now + ahead);
+        xcb_flush(connection);
+        bool answered = false;
+        xcb_generic_event_t *event = waitForEvent(XCB_SELECTION_NOTIFY);
+        if (event)
+            answered = reinterpret_cast<xcb_selection_notify_event_t *>(event)->property != XCB_NONE;
+        std::free(event);
+        xcb_destroy_window(connection, window);
+        xcb_flush(connection);
+        return answered;
+    }
+
+    // Sends a window an XEmbed message (XEMBED_WINDOW_ACTIVATE) stamped `ahead` ms after the
+    // server's time of now, as a tray host with a clock of its own would.
+    bool sendXEmbedAhead(xcb_window_t target, quint32 ahead)
+    {
+        const xcb_window_t window = createWindow();
+        const xcb_timestamp_t now = serverTime(window);
+        xcb_destroy_window(connection, window);
+        if (now == XCB_CURRENT_TIME)
+            return false;
+        xcb_client_message_event_t message = {};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = target;
+        message.type = atom(QByteArrayLiteral("_XEMBED"));
+        message.data.data32[0] = now + ahead;
+        message.data.data32[1] = 1; // XEMBED_WINDOW_ACTIVATE
+        const xcb_void_cookie_t sent = xcb_send_event_checked(
+            connection, false, target, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&message));
+        xcb_generic_error_t *error = xcb_request_check(connection, sent);
+        std::free(error);
+        return !error;
+    }
+
     xcb_window_t clipboardOwner() const
     {
         xcb_get_selection_owner_reply_t *reply = xcb_get_selection_owner_reply(
@@ -103,6 +158,55 @@ public:
     }
 
 private:
+    xcb_window_t createWindow()
+    {
+        const xcb_window_t window = xcb_generate_id(connection);
+        const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_create_window(connection, XCB_COPY_FROM_PARENT, window,
+                          xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
+        return window;
+    }
+
+    // The server's time of now: the notification of a change of a property of our own window.
+    xcb_timestamp_t serverTime(xcb_window_t window)
+    {
+        xcb_change_property(connection, XCB_PROP_MODE_APPEND, window,
+                            atom(QByteArrayLiteral("MORV_TEST_CLOCK")), XCB_ATOM_INTEGER, 32, 0, nullptr);
+        xcb_flush(connection);
+        xcb_generic_event_t *event = waitForEvent(XCB_PROPERTY_NOTIFY);
+        const xcb_timestamp_t time =
+            event ? reinterpret_cast<xcb_property_notify_event_t *>(event)->time : XCB_CURRENT_TIME;
+        std::free(event);
+        return time;
+    }
+
+    // The next event of a type, other events dropped; null after 10 s.
+    xcb_generic_event_t *waitForEvent(uint8_t type)
+    {
+        const QDeadlineTimer deadline(10000);
+        while (!deadline.hasExpired()) {
+            xcb_generic_event_t *event = xcb_poll_for_event(connection);
+            if (!event) {
+                QThread::msleep(5);
+                continue;
+            }
+            if ((event->response_type & 0x7f) == type)
+                return event;
+            std::free(event);
+        }
+        return nullptr;
+    }
+
+    xcb_atom_t atom(const QByteArray &name) const
+    {
+        xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, false, uint16_t(name.size()), name.constData()), nullptr);
+        const xcb_atom_t atom = reply ? reply->atom : XCB_NONE;
+        std::free(reply);
+        return atom;
+    }
+
     xcb_connection_t *connection;
     xcb_atom_t clipboardAtom = XCB_NONE;
 };

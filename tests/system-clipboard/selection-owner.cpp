@@ -15,6 +15,7 @@
 //     --die-after-pieces N                 exit after the N-th INCR piece
 //     --endless                            every INCR transfer goes on for ever
 //     --stall TARGET                       never answer requests for TARGET (busy with it for ever)
+//     --refuse TARGET                      list TARGET, but refuse it when asked (no property)
 //     --repeat                             each line read from standard input takes the
 //                                          selections again, with the line as UTF8_STRING;
 //                                          "took <n>" follows
@@ -84,6 +85,8 @@ int dieAfterPieces = -1;
 bool endless = false;
 QList<xcb_atom_t> stalled;
 QList<QByteArray> stalledNames;
+QList<xcb_atom_t> refused;
+QList<QByteArray> refusedNames;
 int piecesSent = 0;
 xcb_atom_t targetsAtom, incrAtom, utf8Atom;
 
@@ -259,7 +262,7 @@ void answerRequest(const xcb_selection_request_event_t &request)
     }
     if (answer == "targets")
         return; // listed, never sent
-    if (answer == "refuse") {
+    if (answer == "refuse" || refused.contains(request.target)) {
         notify(request, XCB_NONE);
         return;
     }
@@ -334,6 +337,8 @@ int main(int argc, char *argv[])
             dieAfterPieces = next().toInt();
         } else if (argument == "--stall") {
             stalledNames.append(next());
+        } else if (argument == "--refuse") {
+            refusedNames.append(next());
         } else if (argument == "--endless") {
             endless = true;
         } else if (argument == "--targets") {
@@ -368,6 +373,8 @@ int main(int argc, char *argv[])
         selections.append(intern(name));
     for (const QByteArray &name : std::as_const(stalledNames))
         stalled.append(intern(name));
+    for (const QByteArray &name : std::as_const(refusedNames))
+        refused.append(intern(name));
 
     const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
     window = xcb_generate_id(connection);

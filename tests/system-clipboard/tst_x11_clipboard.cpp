@@ -88,14 +88,6 @@ bool warned(const QString &message)
 // Generous for a loaded machine and the sanitizer build; a read on the GUI thread costs seconds.
 constexpr qint64 stallLimit = 250;
 
-QByteArray pattern(qsizetype size)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (qsizetype i = 0; i < size; ++i)
-        bytes[i] = char('A' + (i * 13 + i / 1021) % 58);
-    return bytes;
-}
-
 } // namespace
 
 // The X11 backend against real owners on a private display: everything is read before it is
@@ -158,15 +150,6 @@ class TestX11Clipboard : public QObject
     }
 
     xcb_window_t selectionOwner() const { return probe.clipboardOwner(); }
-
-    // Whether a window belongs to Qt's connection in this process.
-    static bool isOurs(xcb_window_t window)
-    {
-        auto *qt = static_cast<xcb_connection_t *>(
-            QGuiApplication::platformNativeInterface()->nativeResourceForIntegration("connection"));
-        const xcb_setup_t *setup = xcb_get_setup(qt);
-        return (window & ~setup->resource_id_mask) == setup->resource_id_base;
-    }
 
     // What handling a key press does to Qt's idea of the time: it becomes the server's time of now.
     static void pressedAKey()
@@ -250,7 +233,8 @@ private Q_SLOTS:
         hung->kill();
     }
 
-    // Format names and bytes as Qt's own clipboard gave them before, read by Qt afterwards.
+    // Format names and bytes as Qt's own clipboard gives them, read by Qt afterwards; HTML as Qt
+    // 6.4 gives it.
     void offersAreReadAsQtReadsThem_data()
     {
         QTest::addColumn<QString>("program");
@@ -322,14 +306,65 @@ private Q_SLOTS:
 
         // Qt reads on this thread and waits for each answer: fine in a test, and only now, alone.
         const QMimeData *qt = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
-        qDebug() << "DEBUG" << ourFormats << qt->formats();
         QCOMPARE(ClipboardFormats::kept(ourFormats), ClipboardFormats::kept(qt->formats()));
-        for (const QString &format : ClipboardFormats::kept(ourFormats))
+        for (const QString &format : ClipboardFormats::kept(ourFormats)) {
+            if (format == QLatin1String("text/html"))
+                continue;
             QVERIFY2(ours->data(format) == qt->data(format), qPrintable(format));
+        }
+        // HTML, whatever its sender's encoding, is kept as UTF-8 without a byte order mark, the way
+        // Qt 6.4 reads it (Qt 6.11 keeps the mark of UTF-16 HTML, in UTF-8): the same page copied
+        // twice is one entry of the history, and pastes without a stray character.
+        QString html = qt->html();
+        if (html.startsWith(QChar(0xfeff)))
+            html.remove(0, 1);
+        QCOMPARE(ours->html(), html);
+        if (ours->hasHtml())
+            QCOMPARE(ours->data(QStringLiteral("text/html")), html.toUtf8());
         QCOMPARE(ours->text(), qt->text());
         QCOMPARE(ours->hasHtml(), qt->hasHtml());
         QCOMPARE(ours->urls(), qt->urls());
         QCOMPARE(ours->hasImage(), qt->hasImage());
+    }
+
+    // What the owner sends is what is taken: a format it lists but refuses is no format of the
+    // offer (an empty one put back later would hide the others from a paste), and an empty one
+    // is empty, not missing.
+    void formatsAreTakenAsSent_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("expectedFormats");
+        QTest::addColumn<QString>("expectedText");
+
+        const QString plain = QStringLiteral("text/plain");
+        const QString html = QStringLiteral("text/html");
+        QTest::newRow("HTML refused")
+            << QStringList{QStringLiteral("--refuse"), html, QStringLiteral("UTF8_STRING=words"),
+                           QStringLiteral("text/html=<b>words</b>")}
+            << QStringList{plain} << QStringLiteral("words");
+        QTest::newRow("text refused")
+            << QStringList{QStringLiteral("--refuse"), QStringLiteral("UTF8_STRING"),
+                           QStringLiteral("UTF8_STRING=words"), QStringLiteral("text/html=<b>words</b>")}
+            << QStringList{html} << QString();
+        QTest::newRow("empty text") << QStringList{QStringLiteral("UTF8_STRING=")} << QStringList{plain}
+                                    << QString();
+    }
+
+    void formatsAreTakenAsSent()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, expectedFormats);
+        QFETCH(QString, expectedText);
+
+        QSignalSpy changes(clipboard, &KSystemClipboard::changed);
+        own(arguments);
+        const QMimeData *offer = waitForChange(changes);
+        QVERIFY(offer);
+        QCOMPARE(ClipboardFormats::kept(offer->formats()), expectedFormats);
+        for (const QString &format : expectedFormats)
+            QVERIFY2(!offer->data(format).isNull(), qPrintable(format));
+        if (!expectedText.isNull())
+            QCOMPARE(offer->text(), expectedText);
     }
 
     void anOwnerThatSendsNothingIsNotTakenAndKeepsItsClipboard_data()
@@ -718,16 +753,47 @@ private Q_SLOTS:
         OwnerProcess *newer = own({QStringLiteral("UTF8_STRING=newer than Qt knows")});
         QVERIFY(newer->window() != 0);
         QVERIFY2(selectionOwner() == newer->window(),
-                 qPrintable(QStringLiteral("owner %1 ours %2 output %3")
+                 qPrintable(QStringLiteral("owner %1 output %2")
                                 .arg(selectionOwner(), 0, 16)
-                                .arg(isOurs(selectionOwner()))
                                 .arg(QString::fromLatin1(newer->output))));
         auto mime = new QMimeData;
         mime->setData(QStringLiteral("text/plain"), "restored");
         clipboard->setMimeData(mime, QClipboard::Clipboard);
-        const xcb_window_t owner = selectionOwner();
-        QVERIFY2(owner != newer->window() && isOurs(owner), qPrintable(QString::number(owner, 16)));
+        // Taken on the reader's thread, a moment later.
+        QTRY_VERIFY(selectionOwner() != newer->window());
         QCOMPARE(ShellCommand::run(QStringLiteral("xclip -o -selection clipboard")), QByteArray("restored"));
+    }
+
+    // The history puts its newest entry back when the clipboard is emptied; a program that copies
+    // between the report and that write keeps its copy.
+    void aWriteIntoAnEmptiedClipboardNeverTakesANewerCopy()
+    {
+        OwnerProcess *gone = own({QStringLiteral("UTF8_STRING=gone")});
+        QTRY_COMPARE(clipboardText(), QStringLiteral("gone"));
+        QSignalSpy changes(clipboard, &KSystemClipboard::changed);
+        gone->kill();
+        gone->waitForFinished();
+        QVERIFY(waitForChange(changes));
+        QVERIFY(clipboard->mimeData(QClipboard::Clipboard)->formats().isEmpty());
+
+        // No event is handled from here until the write: the newer owner is unknown to us.
+        OwnerProcess *newer = own({QStringLiteral("UTF8_STRING=newer")});
+        QVERIFY(newer->window() != 0);
+        QCOMPARE(selectionOwner(), newer->window());
+        auto mime = new QMimeData;
+        mime->setData(QStringLiteral("text/plain"), "put back");
+        clipboard->setMimeData(mime, QClipboard::Clipboard);
+
+        QTRY_COMPARE(clipboardText(), QStringLiteral("newer"));
+        QCOMPARE(selectionOwner(), newer->window());
+        QCOMPARE(ShellCommand::run(QStringLiteral("xclip -o -selection clipboard")), QByteArray("newer"));
+
+        // Once the newer copy is known, a choice takes the clipboard as ever.
+        mime = new QMimeData;
+        mime->setData(QStringLiteral("text/plain"), "chosen");
+        clipboard->setMimeData(mime, QClipboard::Clipboard);
+        QTRY_VERIFY(selectionOwner() != newer->window());
+        QCOMPARE(ShellCommand::run(QStringLiteral("xclip -o -selection clipboard")), QByteArray("chosen"));
     }
 
     // What a terminal does on every copy; with the model as the program has it.

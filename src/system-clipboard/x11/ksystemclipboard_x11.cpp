@@ -2,12 +2,16 @@
 
 #include "ksystemclipboard_x11.h"
 
+#include "offersnapshot.h"
+#include "x11selectionowner.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QMimeData>
 #include <QScreen>
+#include <QSemaphore>
 #include <QThread>
 #include <qpa/qplatformnativeinterface.h>
 
@@ -31,38 +35,9 @@ QStringList qtImageFormats()
     return formats;
 }
 
-// What QClipboard gets of our own content: a stand-in for it, which Qt may delete when another
-// program takes the selection while mimeData() goes on answering from the content itself. Every
-// format is asked of the content only when a program asks for it, as Qt asks its mime data; the
-// content may read it from disk then.
-class SharedMimeData final : public QMimeData
-{
-public:
-    explicit SharedMimeData(std::shared_ptr<QMimeData> content)
-        : content(std::move(content))
-    {}
-
-    QStringList formats() const override { return content->formats(); }
-    bool hasFormat(const QString &mimeType) const override { return content->hasFormat(mimeType); }
-
-protected:
-    QVariant retrieveData(const QString &mimeType, QMetaType type) const override
-    {
-        // Typed the way Qt's own accessors ask; bytes for everything else.
-        if (mimeType == QLatin1String("application/x-qt-image") && type.id() == QMetaType::QImage)
-            return content->imageData();
-        if (mimeType == QLatin1String("application/x-color") && type.id() == QMetaType::QColor)
-            return content->colorData();
-        return content->data(mimeType);
-    }
-
-private:
-    const std::shared_ptr<QMimeData> content;
-};
-
 } // namespace
 
-std::unique_ptr<X11SystemClipboard> X11SystemClipboard::create(ReaderThread readerThread)
+std::unique_ptr<X11SystemClipboard> X11SystemClipboard::create(ReaderThread readerThread, int writeTimeout)
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return {};
@@ -74,12 +49,10 @@ std::unique_ptr<X11SystemClipboard> X11SystemClipboard::create(ReaderThread read
         qWarning("Qt's xcb platform gave no X connection: the clipboard is read the slow way");
         return {};
     }
-    // Windows of Qt's connection have ids in its range: that is how our own ownership is known.
-    const xcb_setup_t *qtSetup = xcb_get_setup(qtConnection);
 
     auto shared = std::make_unique<X11SelectionWatcher::Shared>();
-    auto watcher = std::make_unique<X11SelectionWatcher>(
-        *shared, qtSetup->resource_id_base, qtSetup->resource_id_mask, defaultReadTimeout, qtImageFormats());
+    auto watcher =
+        std::make_unique<X11SelectionWatcher>(*shared, defaultReadTimeout, writeTimeout, qtImageFormats());
     if (!watcher->isConnected())
         return {};
 
@@ -142,6 +115,7 @@ void X11SystemClipboard::releasePlatform()
 
 void X11SystemClipboard::stopReading()
 {
+    handOver();
     watcher = nullptr;
     if (thread) {
         thread->quit();
@@ -149,6 +123,19 @@ void X11SystemClipboard::stopReading()
         thread.reset();
     }
     guiThreadWatcher.reset();
+}
+
+void X11SystemClipboard::handOver()
+{
+    X11SelectionWatcher *reading = watcher;
+    if (!reading || !thread)
+        return;
+    // Queued after every write so far, a last release of the clipboard included.
+    QSemaphore *done = &handedOver;
+    QMetaObject::invokeMethod(
+        reading, [reading, done] { reading->handOver(done); }, Qt::QueuedConnection);
+    // The end of the thread releases it at the latest.
+    handedOver.tryAcquire(1, int(X11SelectionOwner::handOverWait.count()) + 1000);
 }
 
 bool X11SystemClipboard::waitForStartUpContent(int timeout)
@@ -178,16 +165,30 @@ void X11SystemClipboard::setMimeData(QMimeData *mime, QClipboard::Mode mode)
         delete mime;
         return;
     }
-    // Qt deletes the data once another program takes the selection, and asking Qt for it could make
-    // it read the new owner's offer on this thread: mimeData() answers from the content itself, and
-    // Qt gets a stand-in that shares it. Nothing is copied: a large format is read only when a
-    // program pastes it.
+    // The reader's thread serves the content to other programs, from a snapshot taken here, which
+    // shares the bytes (nothing is copied; a large format read ahead is waited for there, not here),
+    // while mimeData() answers from the content itself.
     std::shared_ptr<QMimeData> content(mime ? mime : new RawMimeData);
-    // Before the ownership changes: the watcher takes an owner of this process with this time for us.
-    shared->ownWriteTime[index] = stampWithServerTime();
-    QGuiApplication::clipboard()->setMimeData(mime ? new SharedMimeData(content) : nullptr, mode);
+    if (X11SelectionWatcher *serving = watcher) {
+        if (mime) {
+            auto snapshot = std::make_shared<const OfferSnapshot>(OfferSnapshot::of(*mime));
+            // Before the ownership changes: the watcher takes our owner with this time for us.
+            const quint32 time = emptiedAt[index] != 0 ? emptiedAt[index] : stampWithServerTime();
+            shared->ownWriteTime[index] = time;
+            // At once, so that a paste right after the write finds it; before own(), which checks
+            // that the server gave it.
+            serving->takeSelection(index, time);
+            QMetaObject::invokeMethod(
+                serving, [serving, index, snapshot, time] { serving->own(index, snapshot, time); },
+                Qt::QueuedConnection);
+        } else {
+            QMetaObject::invokeMethod(
+                serving, [serving, index] { serving->release(index); }, Qt::QueuedConnection);
+        }
+    }
     current[index] = std::move(content);
     holdsOwnContent[index] = true;
+    emptiedAt[index] = 0;
 }
 
 void X11SystemClipboard::setSelectionWatched(bool watched)
@@ -199,16 +200,41 @@ void X11SystemClipboard::setSelectionWatched(bool watched)
     // Another program's offer is not known any longer; our own content is.
     if (!watched && !holdsOwnContent[index])
         current[index] = std::make_unique<RawMimeData>();
+    // While paused nothing is read; resuming tells the watcher.
+    if (!readingPaused)
+        tellWatcher(index, watched, true);
+}
+
+void X11SystemClipboard::setReadingPaused(bool paused)
+{
+    if (paused == readingPaused)
+        return;
+    readingPaused = paused;
+    for (const QClipboard::Mode mode : {QClipboard::Clipboard, QClipboard::Selection}) {
+        const int index = X11SelectionWatcher::indexOf(mode);
+        if (mode == QClipboard::Selection && !selectionWatched)
+            continue; // not read either way
+        if (paused && !holdsOwnContent[index])
+            current[index] = std::make_unique<RawMimeData>();
+        // What the selections hold when reading resumes was copied while paused: left unread.
+        tellWatcher(index, !paused, false);
+    }
+}
+
+void X11SystemClipboard::tellWatcher(int index, bool watched, bool readOwnerNow)
+{
     if (X11SelectionWatcher *reading = watcher) {
         QMetaObject::invokeMethod(
-            reading, [reading, index, watched] { reading->setWatched(index, watched); },
+            reading,
+            [reading, index, watched, readOwnerNow] { reading->setWatched(index, watched, readOwnerNow); },
             Qt::QueuedConnection);
     }
 }
 
 bool X11SystemClipboard::isWatched(int index) const
 {
-    return index != X11SelectionWatcher::indexOf(QClipboard::Selection) || selectionWatched;
+    return !readingPaused &&
+           (index != X11SelectionWatcher::indexOf(QClipboard::Selection) || selectionWatched);
 }
 
 bool X11SystemClipboard::isCurrentChange(int index, quint32 change, quint32 time) const
@@ -223,17 +249,11 @@ quint32 X11SystemClipboard::stampWithServerTime()
     if (!native || !screen())
         return 0;
     // gettimestamp: a zero-length property change on Qt's connection, whose event carries the
-    // server's time of now (a round trip to the server, never to another program).
-    const auto now =
-        quint32(quintptr(native->nativeResourceForScreen(QByteArrayLiteral("gettimestamp"), screen())));
-    // The plugin hands its functions out under one generic type; this one is
-    // void (QScreen *, xcb_timestamp_t).
-    const auto setAppTime = reinterpret_cast<void (*)(QScreen *, quint32)>(
-        reinterpret_cast<void *>(native->nativeResourceFunctionForScreen(QByteArrayLiteral("setapptime"))));
-    if (now != 0 && setAppTime)
-        setAppTime(screen(), now);
-    // What Qt stamps the ownership with: its own time, now at least as new as the server's.
-    return quint32(quintptr(native->nativeResourceForScreen(QByteArrayLiteral("apptime"), screen())));
+    // server's time of now (a round trip to the server, never to another program). Not Qt's own
+    // time: other programs can push that ahead of the server's clock (Qt takes the time of every
+    // selection request and XEmbed message as its own), and the server ignores an ownership stamped
+    // in its future.
+    return quint32(quintptr(native->nativeResourceForScreen(QByteArrayLiteral("gettimestamp"), screen())));
 }
 
 bool X11SystemClipboard::isBeforeOwnWrite(int index, quint32 time) const
@@ -253,6 +273,7 @@ void X11SystemClipboard::offerRead(QClipboard::Mode mode, quint32 time, const Ra
         return;
     current[index] = std::make_unique<RawMimeData>(entries, texts);
     holdsOwnContent[index] = false;
+    emptiedAt[index] = 0;
     Q_EMIT changed(mode);
 }
 
@@ -264,6 +285,7 @@ void X11SystemClipboard::ownerGone(QClipboard::Mode mode, quint32 change, quint3
     // Like QClipboard on X11: an offer without formats.
     current[index] = std::make_unique<RawMimeData>();
     holdsOwnContent[index] = false;
+    emptiedAt[index] = time;
     Q_EMIT changed(mode);
 }
 
@@ -275,9 +297,14 @@ void X11SystemClipboard::offerNotRead(QClipboard::Mode mode, quint32 change, qui
     // Neither our content nor anything known: no offer, and nothing to report.
     current[index] = std::make_unique<RawMimeData>();
     holdsOwnContent[index] = false;
+    emptiedAt[index] = 0;
 }
 
-void X11SystemClipboard::readProblem(QClipboard::Mode, const QString &reason)
+void X11SystemClipboard::readProblem(QClipboard::Mode mode, const QString &reason)
 {
+    // Another program has taken the selection since it was seen empty: a write dates itself anew.
+    const int index = X11SelectionWatcher::indexOf(mode);
+    if (index >= 0)
+        emptiedAt[index] = 0;
     qWarning("%s", qUtf8Printable(reason));
 }

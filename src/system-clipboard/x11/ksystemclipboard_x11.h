@@ -5,6 +5,8 @@
 #include "ksystemclipboard.h"
 #include "x11selectionwatcher.h"
 
+#include <QSemaphore>
+
 #include <array>
 #include <memory>
 
@@ -29,10 +31,15 @@ class QThread;
 // our own content while that is on it, and its changes are not reported. Switched on, the owner
 // of the moment is read and reported as a change.
 //
-// Writing stays with QClipboard, which serves our content (INCR included) from the event loop. Each
-// write is stamped with a fresh server time: the X server silently ignores an ownership older than
-// the current owner's, and Qt's own time is that of the last event it handled. Our own content
-// coming back is not reported as a change.
+// While reading is paused (setReadingPaused) neither selection is read, and both read like an
+// unwatched primary selection; resumed, the owners of that moment are left unread.
+//
+// Our own content is served on the same thread (X11SelectionOwner), from a snapshot of it taken at
+// the write (OfferSnapshot): no paste, however large, costs the GUI thread anything, and pasting
+// it into this very process through QClipboard works like any other program's paste. Each write
+// is stamped with a fresh server time: the X server silently ignores an ownership older than the
+// current owner's. Our own content coming back is not reported as a change. When the reading ends
+// at exit, the clipboard is first handed to the desktop's clipboard manager, if there is one.
 //
 // There is no find buffer: it reads as no offer and ignores writes.
 class X11SystemClipboard : public KSystemClipboard
@@ -51,8 +58,10 @@ public:
 
     // The clipboards of the display Qt's xcb platform is connected to, with the content of the
     // moment already read (waiting startUpWait ms at most). Null, after one warning, when no
-    // connection of its own or no XFixes is to be had. Only under Qt's xcb platform.
-    static std::unique_ptr<X11SystemClipboard> create(ReaderThread readerThread = ReaderThread::Own);
+    // connection of its own or no XFixes is to be had. Only under Qt's xcb platform. writeTimeout:
+    // how long a program pasting our content may read nothing before its paste is given up.
+    static std::unique_ptr<X11SystemClipboard> create(ReaderThread readerThread = ReaderThread::Own,
+                                                      int writeTimeout = defaultWriteTimeout);
 
     ~X11SystemClipboard() override;
 
@@ -60,9 +69,12 @@ public:
     std::shared_ptr<const QMimeData> sharedMimeData(QClipboard::Mode mode) const override;
     void setMimeData(QMimeData *mime, QClipboard::Mode mode) override;
     void setSelectionWatched(bool watched) override;
+    void setReadingPaused(bool paused) override;
 
-    // Ends reading; the content already read stays readable. Called before the application object
-    // goes, and by the destructor.
+    // Ends reading and serving; the content already read stays readable. Before that, when our
+    // content is on the clipboard and the desktop has a clipboard manager, hands the clipboard
+    // over to it (X11SelectionOwner::handOverWait at most), so that the content outlives the
+    // program. Called before the application object goes, and by the destructor.
     void stopReading();
 
 protected:
@@ -77,10 +89,12 @@ private:
     void ownerGone(QClipboard::Mode mode, quint32 change, quint32 time);
     void offerNotRead(QClipboard::Mode mode, quint32 change, quint32 time);
     bool isWatched(int index) const;
+    void tellWatcher(int index, bool watched, bool readOwnerNow);
     bool isCurrentChange(int index, quint32 change, quint32 time) const;
     void readProblem(QClipboard::Mode mode, const QString &reason);
     bool waitForStartUpContent(int timeout);
     bool isBeforeOwnWrite(int index, quint32 time) const;
+    void handOver();
     quint32 stampWithServerTime();
 
     // Declared first: the watcher uses it until its thread has ended.
@@ -89,9 +103,17 @@ private:
     std::unique_ptr<X11SelectionWatcher> guiThreadWatcher;
     // The watcher, on whichever thread it lives; null once reading has ended.
     X11SelectionWatcher *watcher = nullptr;
-    // What mimeData() answers: the offer last read, or our own content, which the mime data handed
-    // to Qt shares.
+    // What mimeData() answers: the offer last read, or our own content, whose snapshot the reader
+    // serves.
     std::array<std::shared_ptr<QMimeData>, 2> current;
     std::array<bool, 2> holdsOwnContent = {false, false};
+    // The server's time at which the selection was seen without owner, while nothing newer is known
+    // of it; 0 otherwise. A write into that state is dated with it, so that the server ignores it if
+    // another program has taken the selection meanwhile: putting back the history's newest entry
+    // never takes a newer copy away.
+    std::array<quint32, 2> emptiedAt = {0, 0};
+    // Released by the reader's thread once the clipboard manager has the clipboard, or at its end.
+    QSemaphore handedOver;
     bool selectionWatched = false;
+    bool readingPaused = false;
 };

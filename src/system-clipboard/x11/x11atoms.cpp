@@ -30,11 +30,16 @@ X11Atoms::X11Atoms(xcb_connection_t *connection)
         {"text/plain", &textPlain},
         {"text/uri-list", &uriList},
         {"text/x-moz-url", &mozUrl},
+        {"MULTIPLE", &multiple},
+        {"TIMESTAMP", &timestamp},
+        {"SAVE_TARGETS", &saveTargets},
+        {"ATOM_PAIR", &atomPair},
+        {"CLIPBOARD_MANAGER", &clipboardManager},
         {"MORV_CLIP_TRANSFER", &transfer},
         {"MORV_CLIP_CLOCK", &clock},
+        {"MORV_CLIP_HAND_OVER", &handOver},
     };
-    const QList<const char *> protocol = {"MULTIPLE", "TIMESTAMP",       "SAVE_TARGETS",
-                                          "DELETE",   "INSERT_PROPERTY", "INSERT_SELECTION"};
+    const QList<const char *> protocol = {"DELETE", "INSERT_PROPERTY", "INSERT_SELECTION"};
 
     // All requests first, then all replies: one round trip instead of one per atom.
     QList<xcb_intern_atom_cookie_t> cookies;
@@ -54,8 +59,8 @@ X11Atoms::X11Atoms(xcb_connection_t *connection)
             protocolTargets.insert(atom);
         }
     }
-    protocolTargets.insert(targets);
-    protocolTargets.insert(incr);
+    for (xcb_atom_t atom : {targets, incr, multiple, timestamp, saveTargets})
+        protocolTargets.insert(atom);
 }
 
 bool X11Atoms::isProtocolTarget(xcb_atom_t atom) const
@@ -104,5 +109,36 @@ QList<QString> X11Atoms::names(const QList<xcb_atom_t> &atoms)
         known.clear();
     for (auto it = found.cbegin(); it != found.cend() && known.size() < maximumCachedNames; ++it)
         known.insert(it.key(), it.value());
+    return result;
+}
+
+QList<xcb_atom_t> X11Atoms::atomsOf(const QStringList &names)
+{
+    QList<QByteArray> unknown;
+    QList<xcb_intern_atom_cookie_t> cookies;
+    for (const QString &name : names) {
+        if (interned.contains(name))
+            continue;
+        // MIME type names are ASCII; atom names Latin-1, as Qt interns them.
+        const QByteArray latin1 = name.toLatin1();
+        if (unknown.contains(latin1))
+            continue;
+        unknown.append(latin1);
+        cookies.append(xcb_intern_atom(connection, false, uint16_t(latin1.size()), latin1.constData()));
+    }
+    if (interned.size() + unknown.size() > maximumCachedNames)
+        interned.clear();
+    QHash<QString, xcb_atom_t> found;
+    for (qsizetype i = 0; i < unknown.size(); ++i) {
+        const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection, cookies.at(i), nullptr));
+        if (reply && reply->atom != XCB_NONE)
+            found.insert(QString::fromLatin1(unknown.at(i)), reply->atom);
+    }
+    QList<xcb_atom_t> result;
+    result.reserve(names.size());
+    for (const QString &name : names)
+        result.append(interned.value(name, found.value(name, XCB_NONE)));
+    for (auto it = found.cbegin(); it != found.cend() && interned.size() < maximumCachedNames; ++it)
+        interned.insert(it.key(), it.value());
     return result;
 }

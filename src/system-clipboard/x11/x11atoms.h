@@ -10,8 +10,9 @@
 
 #include <xcb/xcb.h>
 
-// The atoms the X11 clipboard reader works with, interned once, and the names of the atoms owners
-// list as their targets, looked up once per connection. Used on the reader's thread only.
+// The atoms the X11 clipboard reader and owner work with, interned once, the names of the atoms
+// owners list as their targets, looked up once per connection, and the atoms of our own formats.
+// Used on the reader's thread only.
 class X11Atoms
 {
 public:
@@ -27,10 +28,17 @@ public:
     xcb_atom_t textPlain = XCB_NONE;
     xcb_atom_t uriList = XCB_NONE;
     xcb_atom_t mozUrl = XCB_NONE;
+    xcb_atom_t multiple = XCB_NONE;
+    xcb_atom_t timestamp = XCB_NONE;
+    xcb_atom_t saveTargets = XCB_NONE;
+    xcb_atom_t atomPair = XCB_NONE;
+    xcb_atom_t clipboardManager = XCB_NONE;
     // The property on our own windows that owners write the content into.
     xcb_atom_t transfer = XCB_NONE;
     // The property whose zero-length change yields the server's time.
     xcb_atom_t clock = XCB_NONE;
+    // The property the clipboard manager answers our hand-over in.
+    xcb_atom_t handOver = XCB_NONE;
 
     // Targets of the selection protocol itself, which name no content.
     bool isProtocolTarget(xcb_atom_t atom) const;
@@ -45,9 +53,14 @@ public:
     static constexpr qsizetype maximumCachedNames = 4096;
     qsizetype cachedNameCount() const { return known.size(); }
 
+    // The atoms of the names, in their order, interned in one round trip for those not known yet;
+    // XCB_NONE for one the server did not give. Remembered like names().
+    QList<xcb_atom_t> atomsOf(const QStringList &names);
+
 private:
     xcb_connection_t *connection;
     QSet<xcb_atom_t> protocolTargets;
     QHash<xcb_atom_t, QString> fixedNames;
     QHash<xcb_atom_t, QString> known;
+    QHash<QString, xcb_atom_t> interned;
 };

@@ -113,8 +113,10 @@ RawMimeData::Entries X11OfferReader::entries() const
 {
     RawMimeData::Entries result;
     result.reserve(listed.size());
-    for (const QString &format : listed)
-        result.append({format, fetched.value(format)});
+    for (const QString &format : listed) {
+        if (listedSet.contains(format))
+            result.append({format, fetched.value(format)});
+    }
     return result;
 }
 
@@ -235,10 +237,18 @@ void X11OfferReader::received(const Piece &piece)
             requestNext();
         return;
     }
-    // A refused format is listed without bytes, as Qt lists it.
-    if (piece.exists)
-        ++formatsSent;
-    const QByteArray bytes = converted(current, piece.bytes);
+    // A format the owner refuses is none of its offer: listed without bytes, it would go back on
+    // the clipboard empty and hide the others from a paste.
+    if (!piece.exists) {
+        listedSet.remove(current.format);
+        requestNext();
+        return;
+    }
+    ++formatsSent;
+    QByteArray bytes = converted(current, piece.bytes);
+    // Sent empty is empty, not missing.
+    if (bytes.isNull())
+        bytes = QByteArray("");
     held += bytes.size();
     fetched.insert(current.format, bytes);
     // A password manager's secret is not read further: the history will not take it.

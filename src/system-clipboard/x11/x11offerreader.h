@@ -55,8 +55,8 @@ public:
     xcb_window_t requestor() const { return window; }
     Outcome outcome() const { return result; }
 
-    // Every format the owner listed, in its order, with the bytes of those that were read (those
-    // the history does not keep, and those the owner refused, have none). Format names and bytes as Qt's own
+    // Every format the owner listed and did not refuse, in its order, with the bytes of those that
+    // were read (those the history does not keep have none). Format names and bytes as Qt's own
     // clipboard gives them, so that the history stays comparable with one captured through Qt:
     // UTF8_STRING, STRING and TEXT are "text/plain" in UTF-8, HTML and URL lists in UTF-8, and an
     // offer with an image Qt can read has "application/x-qt-image" too, with the bytes of the

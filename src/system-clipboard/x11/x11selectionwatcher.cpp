@@ -5,7 +5,9 @@
 #include "ksystemclipboard.h"
 #include "x11atoms.h"
 #include "x11offerreader.h"
+#include "x11selectionowner.h"
 
+#include <QCoreApplication>
 #include <QSocketNotifier>
 
 #include <cstdlib>
@@ -30,13 +32,12 @@ QString describe(QClipboard::Mode mode, xcb_window_t owner)
 
 } // namespace
 
-X11SelectionWatcher::X11SelectionWatcher(Shared &shared, quint32 ownIdBase, quint32 ownIdMask,
-                                         int readTimeout, const QStringList &imageFormats, QObject *parent)
+X11SelectionWatcher::X11SelectionWatcher(Shared &shared, int readTimeout, int writeTimeout,
+                                         const QStringList &imageFormats, QObject *parent)
     : QObject(parent)
     , shared(shared)
-    , ownIdBase(ownIdBase)
-    , ownIdMask(ownIdMask)
     , readTimeout(readTimeout)
+    , writeTimeout(writeTimeout)
     , imageFormats(imageFormats)
 {
     int screenNumber = 0;
@@ -65,6 +66,7 @@ X11SelectionWatcher::X11SelectionWatcher(Shared &shared, quint32 ownIdBase, quin
     connection = opened;
     atoms = std::make_unique<X11Atoms>(connection);
     selections = {atoms->clipboard, atoms->primary};
+    ownerWindow = xcb_generate_id(connection);
 }
 
 X11SelectionWatcher::~X11SelectionWatcher()
@@ -111,6 +113,8 @@ void X11SelectionWatcher::start()
                                    XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE;
     for (xcb_atom_t selection : selections)
         xcb_xfixes_select_selection_input(connection, clockWindow, selection, notifications);
+    server = new X11SelectionOwner(connection, *atoms, root, ownerWindow, selections, writeTimeout, this);
+    connect(server, &X11SelectionOwner::requestsMade, this, &X11SelectionWatcher::dispatch);
     // The owners of the moment are asked for once the server's time is known (clockTicked): the
     // content is asked for with that time, and any change after it arrives as a notification.
     for (int index : {0, 1}) {
@@ -126,19 +130,54 @@ void X11SelectionWatcher::start()
     dispatch();
 }
 
-void X11SelectionWatcher::setWatched(int index, bool watch)
+void X11SelectionWatcher::setWatched(int index, bool watch, bool readOwnerNow)
 {
     if (!connection || watched[index] == watch)
         return;
     watched[index] = watch;
-    ownerQueryPending[index] = watch;
-    if (watch) {
+    ownerQueryPending[index] = watch && readOwnerNow;
+    if (ownerQueryPending[index]) {
         askForTime();
     } else {
         abandon(index);
         startUpDone(index);
     }
     // Called from the event loop: what was sent must go out, and what came meanwhile be handled.
+    dispatch();
+}
+
+void X11SelectionWatcher::takeSelection(int index, quint32 time)
+{
+    if (!connection)
+        return;
+    // xcb takes requests from any thread.
+    xcb_set_selection_owner(connection, ownerWindow, selections[index], time);
+    xcb_flush(connection);
+}
+
+void X11SelectionWatcher::own(int index, const std::shared_ptr<const OfferSnapshot> &content, quint32 time)
+{
+    if (!server || connectionLost)
+        return;
+    server->own(index, content, time);
+    dispatch();
+}
+
+void X11SelectionWatcher::release(int index)
+{
+    if (!server || connectionLost)
+        return;
+    server->release(index);
+    dispatch();
+}
+
+void X11SelectionWatcher::handOver(QSemaphore *done)
+{
+    if (!server || connectionLost) {
+        done->release();
+        return;
+    }
+    server->handOver(done);
     dispatch();
 }
 
@@ -180,20 +219,48 @@ void X11SelectionWatcher::dispatch()
 void X11SelectionWatcher::handle(const xcb_generic_event_t *event)
 {
     const uint8_t type = event->response_type & 0x7f;
-    if (type == 0)
-        return; // an error of a request without reply: an owner's window that is gone already
     if (type == xfixesFirstEvent + XCB_XFIXES_SELECTION_NOTIFY) {
         ownerChanged(*reinterpret_cast<const xcb_xfixes_selection_notify_event_t *>(event));
     } else if (type == XCB_SELECTION_NOTIFY) {
         const auto &notify = *reinterpret_cast<const xcb_selection_notify_event_t *>(event);
         if (X11OfferReader *reader = readerFor(notify.requestor))
             reader->selectionNotified(notify);
+        else if (server)
+            server->selectionNotified(notify);
     } else if (type == XCB_PROPERTY_NOTIFY) {
         const auto &notify = *reinterpret_cast<const xcb_property_notify_event_t *>(event);
         if (notify.window == clockWindow && notify.atom == atoms->clock)
             clockTicked(notify.time);
         else if (X11OfferReader *reader = readerFor(notify.window))
             reader->propertyChanged(notify);
+        else if (server)
+            server->propertyChanged(notify);
+    } else if (server) {
+        handleForOwner(event, type);
+    }
+}
+
+void X11SelectionWatcher::handleForOwner(const xcb_generic_event_t *event, uint8_t type)
+{
+    switch (type) {
+    case 0:
+        // An error of a request without reply: a window gone already, of an owner we read or of a
+        // program we serve.
+        server->requestFailed(*reinterpret_cast<const xcb_generic_error_t *>(event));
+        break;
+    case XCB_SELECTION_REQUEST:
+        // The ownership is asked for before the content is handed over (takeSelection()).
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+        server->selectionRequested(*reinterpret_cast<const xcb_selection_request_event_t *>(event));
+        break;
+    case XCB_SELECTION_CLEAR:
+        server->selectionCleared(*reinterpret_cast<const xcb_selection_clear_event_t *>(event));
+        break;
+    case XCB_DESTROY_NOTIFY:
+        server->windowDestroyed(reinterpret_cast<const xcb_destroy_notify_event_t *>(event)->window);
+        break;
+    default:
+        break;
     }
 }
 
@@ -207,10 +274,12 @@ void X11SelectionWatcher::ownerChanged(const xcb_xfixes_selection_notify_event_t
     // moment that was to be asked for.
     abandon(index);
     ownerQueryPending[index] = false;
+    // Our window owns nothing but what we wrote; a selection let go at the time of our last write
+    // was let go by us.
     const bool ourTime = event.selection_timestamp == shared.ownWriteTime[index].load();
-    const bool ourWrite =
-        ourTime && (event.owner == XCB_NONE ? event.subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER
-                                            : isOurs(event.owner));
+    const bool ourWrite = event.owner == XCB_NONE
+                              ? ourTime && event.subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER
+                              : isOurs(event.owner);
     if (ourWrite) {
         startUpDone(index);
         return;
@@ -330,5 +399,5 @@ void X11SelectionWatcher::startUpDone(int index)
 
 bool X11SelectionWatcher::isOurs(xcb_window_t window) const
 {
-    return (window & ~ownIdMask) == ownIdBase;
+    return window == ownerWindow;
 }

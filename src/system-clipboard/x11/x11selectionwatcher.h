@@ -15,9 +15,11 @@
 #include <xcb/xcb.h>
 #include <xcb/xfixes.h>
 
+class OfferSnapshot;
 class QSocketNotifier;
 class X11Atoms;
 class X11OfferReader;
+class X11SelectionOwner;
 
 // Watches who owns the X11 clipboard and primary selection, through XFixes on an X connection of
 // its own, and reads each new offer of another owner completely (X11OfferReader) before it reports
@@ -33,9 +35,10 @@ class X11OfferReader;
 // The clipboard is always watched, the primary selection only once setWatched() says so: every
 // mouse selection would otherwise be read (up to KSystemClipboard::maximumOfferSize) for nothing.
 //
-// Our own writes are told apart by the time the GUI thread stamped them with (Shared): an owner
-// window of this process's Qt connection with exactly that time is our content coming back, while
-// a copy made elsewhere in this process (a text field) is read like any other.
+// Our own content is served on the same thread and connection (X11SelectionOwner, see own()). Our
+// owner window coming back as the owner is not reported, nor is a selection let go at the time
+// the GUI thread stamped our last write with (Shared); a copy made elsewhere in this process (a
+// text field, through Qt's clipboard) is read like any other.
 //
 // Built on the GUI thread (connecting takes a few round trips), then lives on its own thread from
 // start() on; it can also run on the GUI thread, for measurements.
@@ -56,11 +59,11 @@ public:
         QSemaphore startUpRead;
     };
 
-    // Connects to the display of DISPLAY. ownIdBase and ownIdMask describe the window ids of Qt's
-    // connection in this process; imageFormats are the image formats Qt reads, best first.
-    // isConnected() tells whether it worked (else there was a warning).
-    X11SelectionWatcher(Shared &shared, quint32 ownIdBase, quint32 ownIdMask, int readTimeout,
-                        const QStringList &imageFormats, QObject *parent = nullptr);
+    // Connects to the display of DISPLAY. imageFormats are the image formats Qt reads, best first;
+    // writeTimeout is how long a program pasting our content may read nothing. isConnected() tells
+    // whether it worked (else there was a warning).
+    X11SelectionWatcher(Shared &shared, int readTimeout, int writeTimeout, const QStringList &imageFormats,
+                        QObject *parent = nullptr);
     ~X11SelectionWatcher() override;
 
     bool isConnected() const { return connection != nullptr; }
@@ -69,9 +72,21 @@ public:
     void start();
 
     // Whether the owners of a selection (by index) are read. Switched on, the owner of the moment
-    // is read and reported; switched off, a read under way is dropped unreported. On the
-    // watcher's thread.
-    void setWatched(int index, bool watched);
+    // is read and reported, unless readOwnerNow is false: then only the next owner is; switched
+    // off, a read under way is dropped unreported. On the watcher's thread.
+    void setWatched(int index, bool watched, bool readOwnerNow = true);
+
+    // Makes our owner window the owner of a selection (by index) from `time` on: a request on the
+    // watcher's connection, sent at once, on any thread, after start(); own() follows, queued after
+    // it. A paste that comes before own() has run finds the content all the same.
+    void takeSelection(int index, quint32 time);
+    // Our own content on a selection (by index), stamped with the time in Shared::ownWriteTime,
+    // served from now on; or, released, no longer. On the watcher's thread, after start().
+    void own(int index, const std::shared_ptr<const OfferSnapshot> &content, quint32 time);
+    void release(int index);
+    // Hands the clipboard to the desktop's clipboard manager, if there is one and the clipboard is
+    // ours, and releases `done` once it has taken it (or has not, in time). On the watcher's thread.
+    void handOver(QSemaphore *done);
 
     static int indexOf(QClipboard::Mode mode);
 
@@ -100,6 +115,7 @@ private:
     void clockTicked(xcb_timestamp_t now);
     void read(int index, xcb_window_t owner, xcb_timestamp_t time);
     void readFinished(int index, X11OfferReader *reader);
+    void handleForOwner(const xcb_generic_event_t *event, uint8_t type);
     void abandon(int index);
     X11OfferReader *readerFor(xcb_window_t requestor) const;
     void startUpDone(int index);
@@ -107,9 +123,8 @@ private:
     QClipboard::Mode modeOf(int index) const;
 
     Shared &shared;
-    const quint32 ownIdBase;
-    const quint32 ownIdMask;
     const int readTimeout;
+    const int writeTimeout;
     const QStringList imageFormats;
     xcb_connection_t *connection = nullptr;
     xcb_window_t root = XCB_NONE;
@@ -119,6 +134,9 @@ private:
     // Our window for the server's clock and the XFixes notifications.
     xcb_window_t clockWindow = XCB_NONE;
     QSocketNotifier *notifier = nullptr;
+    // Serves our own content; made by start(), with the window whose id is taken at once.
+    X11SelectionOwner *server = nullptr;
+    xcb_window_t ownerWindow = XCB_NONE;
     std::array<Read, 2> reads;
     std::array<bool, 2> watched = {true, false};
     // The owner of the moment is to be read once the server's time is known.

@@ -100,6 +100,8 @@ KSystemClipboard *KSystemClipboard::instance()
 
 void KSystemClipboard::setSelectionWatched(bool) {}
 
+void KSystemClipboard::setReadingPaused(bool) {}
+
 void KSystemClipboard::setInstance(std::unique_ptr<KSystemClipboard> clipboard)
 {
     storage() = std::move(clipboard);

@@ -62,6 +62,14 @@ public:
     // created not watching it. Backends that read nothing ahead ignore it.
     virtual void setSelectionWatched(bool watched);
 
+    // While paused, no offer of another program is read, on any clipboard, and no change is
+    // reported: not a byte of what the user copies meanwhile is fetched. Our own writes still
+    // work; a clipboard reads as our own content while that is on it, else as no offer. Resumed,
+    // what the clipboards hold at that moment stays unread (it was put there while paused): the
+    // next change is read and reported as usual. A backend is created not paused. Backends that
+    // read nothing ahead ignore it.
+    virtual void setReadingPaused(bool paused);
+
 Q_SIGNALS:
     // Some clipboard's content changed.
     void changed(QClipboard::Mode mode);

@@ -52,6 +52,10 @@ public:
     // What the program last asked of setSelectionWatched (false until it asks).
     void setSelectionWatched(bool watched) override { selectionWatched = watched; }
     bool watchesSelection() const { return selectionWatched; }
+    // What the program last asked of setReadingPaused (false until it asks). Copies simulated
+    // meanwhile are still reported: the fake plays the platform, not the backend's switch.
+    void setReadingPaused(bool paused) override { readingPaused = paused; }
+    bool isReadingPaused() const { return readingPaused; }
     void setMimeData(QMimeData *mime, QClipboard::Mode mode) override;
 
     // How the program's own writes are reported, and how many times each (several notifications for
@@ -94,6 +98,7 @@ private:
     std::array<std::shared_ptr<QMimeData>, 3> offers;
     bool sharing = false;
     bool selectionWatched = false;
+    bool readingPaused = false;
     Report writeReport = Report::Synchronous;
     int writeReportTimes = 1;
     QList<Write> writeLog;

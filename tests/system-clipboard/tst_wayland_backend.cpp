@@ -3,20 +3,25 @@
 #include "datacontroldevice_wayland.h"
 #include "fakedatacontroldevice.h"
 #include "ksystemclipboard_wayland.h"
-#include "pipewriter.h"
+#include "offersnapshotsource.h"
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QMimeData>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSocketNotifier>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <mutex>
 #include <optional>
 #include <poll.h>
 #include <sys/resource.h>
@@ -53,28 +58,132 @@ std::optional<QByteArray> drain(int fd, int timeout = 5000)
     return std::nullopt;
 }
 
+// Reads a pipe to its end on this thread without running the event loop, as Qt's Wayland
+// clipboard does when a window of ours pastes; nothing when the writer has not finished in time.
+std::optional<QByteArray> readBlocking(int fd, int timeout = 5000)
+{
+    QByteArray bytes;
+    const QDeadlineTimer deadline(timeout);
+    for (;;) {
+        pollfd readable = {fd, POLLIN, 0};
+        if (::poll(&readable, 1, int(deadline.remainingTime())) <= 0)
+            break;
+        char chunk[65536];
+        const ssize_t count = ::read(fd, chunk, sizeof chunk);
+        if (count > 0) {
+            bytes.append(chunk, count);
+            continue;
+        }
+        if (count < 0 && errno == EINTR)
+            continue;
+        ::close(fd);
+        if (count < 0)
+            return std::nullopt;
+        return bytes;
+    }
+    ::close(fd);
+    return std::nullopt;
+}
+
 QByteArray bytesOf(const QMimeData *mime, const QString &format)
 {
     return mime ? mime->data(format) : QByteArray();
 }
 
-// Mime data that notes every format whose bytes are asked of it, as the history's own reads a
-// picture from disk when it is asked.
-class CountingMimeData : public QMimeData
+// Mime data that makes its own snapshot, as the history's does: its text at once, its picture as
+// bytes to be waited for. Notes what is asked of it, and on which thread.
+class SnapshotMimeData
+    : public QMimeData
+    , public OfferSnapshotSource
 {
 public:
+    static QByteArray picture()
+    {
+        QByteArray bytes(3 * 1024 * 1024 + 5, Qt::Uninitialized);
+        for (qsizetype i = 0; i < bytes.size(); ++i)
+            bytes[i] = char(i * 7 + i / 4093);
+        return bytes;
+    }
+
     QStringList formats() const override
     {
-        return {QStringLiteral("image/png"), QStringLiteral("text/plain")};
+        return {QStringLiteral("text/plain"), QStringLiteral("image/png")};
     }
-    mutable QStringList asked;
+
+    OfferSnapshot snapshot() const override
+    {
+        OfferSnapshot content;
+        content.add(QStringLiteral("text/plain"), "snapshot text");
+        content.addPending(QStringLiteral("image/png"), [asked = pendingAsked] {
+            const std::lock_guard lock(asked->mutex);
+            asked->threads.append(QThread::currentThread());
+            return picture();
+        });
+        return content;
+    }
+
+    QList<QThread *> threadsAskedForPending() const
+    {
+        const std::lock_guard lock(pendingAsked->mutex);
+        return pendingAsked->threads;
+    }
+
+    mutable int retrieved = 0;
 
 protected:
-    QVariant retrieveData(const QString &format, QMetaType) const override
+    QVariant retrieveData(const QString &, QMetaType) const override
     {
-        asked.append(format);
-        return format == QLatin1String("image/png") ? QByteArray(100000, 'p') : QByteArray("text");
+        ++retrieved;
+        return QByteArray("asked of the mime data");
     }
+
+private:
+    struct Asked
+    {
+        std::mutex mutex;
+        QList<QThread *> threads;
+    };
+    const std::shared_ptr<Asked> pendingAsked = std::make_shared<Asked>();
+};
+
+// Collects the warnings given on any thread while it lives, instead of printing them.
+class WarningRecorder
+{
+public:
+    WarningRecorder()
+    {
+        const std::lock_guard lock(mutex);
+        current = this;
+        previous = qInstallMessageHandler(record);
+    }
+
+    ~WarningRecorder()
+    {
+        const std::lock_guard lock(mutex);
+        qInstallMessageHandler(previous);
+        current = nullptr;
+    }
+
+    bool contains(const QRegularExpression &pattern) const
+    {
+        const std::lock_guard lock(mutex);
+        return !messages.filter(pattern).isEmpty();
+    }
+
+private:
+    static void record(QtMsgType type, const QMessageLogContext &context, const QString &message)
+    {
+        const std::lock_guard lock(mutex);
+        if (current && type == QtWarningMsg)
+            current->messages.append(message);
+        else if (previous)
+            previous(type, context, message);
+    }
+
+    static inline std::mutex mutex;
+    static inline WarningRecorder *current = nullptr;
+    static inline QtMessageHandler previous = nullptr;
+    QStringList messages;
 };
 
 } // namespace
@@ -93,9 +202,9 @@ private:
     void makeClipboard(bool primary = true, int readTimeout = 200, int writeTimeout = 30000,
                        bool selectionWatched = true)
     {
-        auto fake = std::make_unique<FakeDataControlDevice>(primary);
+        auto fake = std::make_unique<FakeDataControlDevice>(primary, writeTimeout);
         device = fake.get();
-        clipboard = std::make_unique<WaylandSystemClipboard>(std::move(fake), readTimeout, writeTimeout);
+        clipboard = std::make_unique<WaylandSystemClipboard>(std::move(fake), readTimeout);
         clipboard->setSelectionWatched(selectionWatched);
     }
 
@@ -264,7 +373,7 @@ private Q_SLOTS:
         auto *mime = new QMimeData;
         mime->setData("text/plain", "mine");
         clipboard->setMimeData(mime, QClipboard::Clipboard);
-        FakeDataControlDevice::FakeSource *source = device->lastSource(QClipboard::Clipboard);
+        DataControlDevice::Source *source = device->lastSource(QClipboard::Clipboard);
         QVERIFY(source);
         QCOMPARE(clipboard->mimeData(QClipboard::Clipboard), mime);
 
@@ -280,16 +389,27 @@ private Q_SLOTS:
         auto *second = new QMimeData;
         second->setData("text/plain", "mine again");
         clipboard->setMimeData(second, QClipboard::Clipboard);
-        QCOMPARE(device->log->sourcesDestroyed, 1);
+        QTRY_COMPARE(device->log->sourcesDestroyed, 1);
         QVERIFY(device->lastSource(QClipboard::Clipboard) != source);
         source = device->lastSource(QClipboard::Clipboard);
 
-        // Another client takes over: our source is cancelled, its offer is read and reported.
+        // Another client takes over: our source is cancelled (on the serving thread, which tells
+        // the GUI thread), its offer is read and reported, though both arrive at once, in the
+        // compositor's order, on different threads.
         device->cancel(source);
-        QCOMPARE(device->log->sourcesDestroyed, 2);
         device->offer(QClipboard::Clipboard, {{"text/plain", "theirs"}});
         QTRY_COMPARE(changed.count(), 1);
         QCOMPARE(bytesOf(clipboard->mimeData(QClipboard::Clipboard), "text/plain"), "theirs");
+        QTRY_COMPARE(device->log->sourcesDestroyed, 2);
+
+        // The same for a selection emptied by another client.
+        auto *third = new QMimeData;
+        third->setData("text/plain", "mine once more");
+        clipboard->setMimeData(third, QClipboard::Clipboard);
+        device->cancel(device->lastSource(QClipboard::Clipboard));
+        device->clear(QClipboard::Clipboard);
+        QTRY_COMPARE(changed.count(), 2);
+        QVERIFY(clipboard->mimeData(QClipboard::Clipboard)->formats().isEmpty());
     }
 
     void emptiedSelectionIsAnOfferWithoutFormats()
@@ -342,11 +462,11 @@ private Q_SLOTS:
         const QByteArray big(3 * 1024 * 1024 + 7, 'x'); // more than any pipe holds
         mime->setData("application/octet-stream", big);
         clipboard->setMimeData(mime, QClipboard::Clipboard);
-        FakeDataControlDevice::FakeSource *source = device->lastSource(QClipboard::Clipboard);
+        DataControlDevice::Source *source = device->lastSource(QClipboard::Clipboard);
         QVERIFY(source);
         // Wayland programs ask for UTF-8 text by this name; it is offered beside text/plain.
-        QCOMPARE(source->types, QStringList({"text/plain", "text/html", "application/octet-stream",
-                                             "text/plain;charset=utf-8"}));
+        QCOMPARE(device->typesOf(source), QStringList({"text/plain", "text/html", "application/octet-stream",
+                                                       "text/plain;charset=utf-8"}));
 
         // Several pastes at once, the large ones all in flight together.
         const int first = device->paste(source, "application/octet-stream");
@@ -365,27 +485,36 @@ private Q_SLOTS:
         red.fill(Qt::red);
         image->setImageData(red);
         clipboard->setMimeData(image, QClipboard::Selection);
-        FakeDataControlDevice::FakeSource *imageSource = device->lastSource(QClipboard::Selection);
-        QCOMPARE(imageSource->types, QStringList({"image/png"}));
+        DataControlDevice::Source *imageSource = device->lastSource(QClipboard::Selection);
+        QCOMPARE(device->typesOf(imageSource), QStringList({"image/png"}));
         const std::optional<QByteArray> png = drain(device->paste(imageSource, "image/png"));
         QVERIFY(png);
         QCOMPARE(QImage::fromData(*png, "PNG").convertToFormat(QImage::Format_RGB32), red);
     }
 
-    void ownBytesAreAskedForWhenPasted()
+    void pastesAreServedWhileTheGuiThreadIsBlocked()
     {
         makeClipboard();
-        auto *mime = new CountingMimeData;
+        auto *mime = new SnapshotMimeData;
         clipboard->setMimeData(mime, QClipboard::Clipboard);
-        FakeDataControlDevice::FakeSource *source = device->lastSource(QClipboard::Clipboard);
+        DataControlDevice::Source *source = device->lastSource(QClipboard::Clipboard);
         QVERIFY(source);
-        QCOMPARE(source->types, QStringList({"image/png", "text/plain", "text/plain;charset=utf-8"}));
-        QCOMPARE(mime->asked, QStringList());
+        QCOMPARE(device->typesOf(source),
+                 QStringList({"text/plain", "image/png", "text/plain;charset=utf-8"}));
 
-        QCOMPARE(drain(device->paste(source, "image/png")), QByteArray(100000, 'p'));
-        QCOMPARE(mime->asked, QStringList{"image/png"});
-        QCOMPARE(drain(device->paste(source, "text/plain;charset=utf-8")), QByteArray("text"));
-        QCOMPARE(mime->asked, QStringList({"image/png", "text/plain"}));
+        // The GUI thread waits for the pastes without its event loop, as Qt's Wayland clipboard
+        // does when one of our own windows pastes: the serving thread writes them all the same,
+        // two at once, the large one through many pipe buffers, from the snapshot of the write.
+        const int picture = device->paste(source, "image/png");
+        const int text = device->paste(source, "text/plain;charset=utf-8");
+        QCOMPARE(readBlocking(text), QByteArray("snapshot text"));
+        QCOMPARE(readBlocking(picture), SnapshotMimeData::picture());
+        // Nothing was asked of the mime data itself: the bytes came from its snapshot, the pending
+        // picture on the serving thread.
+        QCOMPARE(mime->retrieved, 0);
+        const QList<QThread *> asked = mime->threadsAskedForPending();
+        QCOMPARE(asked.size(), 1);
+        QVERIFY(asked.first() != QThread::currentThread());
     }
 
     void aHungOwnerCostsOneTimeoutAndChangesNothing()
@@ -590,6 +719,46 @@ private Q_SLOTS:
         QCOMPARE(clipboard->mimeData(QClipboard::Selection), mime);
     }
 
+    // Paused, no offer of either selection is read or reported, also one read under way at the
+    // pause; resumed, the offers of that moment stay unread and the next one is read.
+    void aPausedBackendReadsNothing()
+    {
+        makeClipboard(true, 2000);
+        QSignalSpy changed(clipboard.get(), &KSystemClipboard::changed);
+        device->offer(QClipboard::Clipboard, {{"text/plain", "before"}});
+        QVERIFY(changed.wait());
+        device->offer(QClipboard::Selection, {{"text/plain", "stalled"}}, stall());
+        QTRY_VERIFY(!device->log->received.isEmpty());
+
+        changed.clear();
+        device->log->received.clear();
+        clipboard->setReadingPaused(true);
+        device->offer(QClipboard::Clipboard, {{"text/plain", "secret"}});
+        device->offer(QClipboard::Selection, {{"text/plain", "selected"}});
+        device->clear(QClipboard::Selection);
+        QTest::qWait(100);
+        QCOMPARE(changed.count(), 0);
+        QVERIFY(device->log->received.isEmpty());
+        QVERIFY(clipboard->mimeData(QClipboard::Clipboard)->formats().isEmpty());
+
+        // Our own writes still go out.
+        auto *mime = new QMimeData;
+        mime->setData("text/plain", "ours");
+        clipboard->setMimeData(mime, QClipboard::Clipboard);
+        QCOMPARE(clipboard->mimeData(QClipboard::Clipboard), mime);
+        device->cancel(device->lastSource(QClipboard::Clipboard));
+        device->offer(QClipboard::Clipboard, {{"text/plain", "also secret"}});
+        QVERIFY(clipboard->mimeData(QClipboard::Clipboard)->formats().isEmpty());
+
+        clipboard->setReadingPaused(false);
+        QTest::qWait(100);
+        QCOMPARE(changed.count(), 0);
+        QVERIFY(device->log->received.isEmpty());
+        device->offer(QClipboard::Clipboard, {{"text/plain", "after"}});
+        QVERIFY(changed.wait());
+        QCOMPARE(bytesOf(clipboard->mimeData(QClipboard::Clipboard), "text/plain"), "after");
+    }
+
     void anOfferLargerThanTheBoundIsNotTaken()
     {
         makeClipboard(true, 2000);
@@ -705,48 +874,92 @@ private Q_SLOTS:
 
     void aStalledPasteNeitherBlocksNorKills()
     {
+        makeClipboard(true, 200, 300);
+        auto *mime = new QMimeData;
+        const QByteArray big(8 * 1024 * 1024, 'y');
+        mime->setData("image/png", big);
+        mime->setData("text/plain", "small");
+        clipboard->setMimeData(mime, QClipboard::Clipboard);
+        DataControlDevice::Source *source = device->lastSource(QClipboard::Clipboard);
+        QVERIFY(source);
+
         // The default action of SIGPIPE ends the process: a write into a pipe whose reader has gone
         // must not raise it.
         const auto previous = std::signal(SIGPIPE, SIG_DFL);
-        int ends[2];
-        QCOMPARE(::pipe(ends), 0);
-        const QByteArray big(8 * 1024 * 1024, 'y');
-        auto *writer = new PipeWriter(ends[1], "image/png", big, 30000);
-        QSignalSpy finished(writer, &PipeWriter::finished);
-        QElapsedTimer clock;
-        clock.start();
-        writer->start();
-        // Filled the pipe and came back at once: the rest waits for room.
-        QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
-        QCOMPARE(finished.count(), 0);
-        int ticks = 0;
-        QTimer ticker;
-        connect(&ticker, &QTimer::timeout, this, [&ticks] { ++ticks; });
-        ticker.start(10);
-        QTest::qWait(300);
-        QVERIFY(ticks >= 10);
-        // The reader takes a little, then goes away.
+        const int leaving = device->paste(source, "image/png");
+        // The paster takes a little, then goes away.
+        pollfd readable = {leaving, POLLIN, 0};
+        QCOMPARE(::poll(&readable, 1, 5000), 1);
         char some[4096];
-        QCOMPARE(::read(ends[0], some, sizeof some), qsizetype(sizeof some));
-        ::close(ends[0]);
-        QVERIFY(finished.wait(2000));
+        QCOMPARE(::read(leaving, some, sizeof some), qsizetype(sizeof some));
+        ::close(leaving);
+        // Others are served meanwhile, and after.
+        QCOMPARE(readBlocking(device->paste(source, "text/plain")), QByteArray("small"));
+        QTest::qWait(100);
+        QCOMPARE(readBlocking(device->paste(source, "text/plain")), QByteArray("small"));
         std::signal(SIGPIPE, previous);
 
-        // A reader that takes nothing at all is given up after the write time-out.
-        QCOMPARE(::pipe(ends), 0);
-        auto *stalled = new PipeWriter(ends[1], "text/plain", big, 200);
-        QSignalSpy gaveUp(stalled, &PipeWriter::finished);
-        QTest::ignoreMessage(QtWarningMsg,
-                             QRegularExpression("A paste of \"text/plain\" took nothing .* for 200 ms"));
-        stalled->start();
-        QVERIFY(gaveUp.wait(2000));
-        // Its end of the pipe is closed: the reader sees the end of the data.
+        // A paster that takes nothing at all is given up after the write time-out, and its end of
+        // the pipe closed: it sees the end of the data.
+        WarningRecorder warnings;
+        const int stalled = device->paste(source, "image/png");
+        QElapsedTimer clock;
+        clock.start();
+        QTRY_VERIFY_WITH_TIMEOUT(warnings.contains(QRegularExpression(
+                                     "A paste of \"image/png\" took nothing .* for 300 ms: gave it up "
+                                     "after \\d+ of 8388608 bytes")),
+                                 5000);
+        QVERIFY2(clock.elapsed() >= 250, qPrintable(QString::number(clock.elapsed())));
+        ::fcntl(stalled, F_SETFL, ::fcntl(stalled, F_GETFL) | O_NONBLOCK);
         char rest[65536];
         ssize_t count;
-        while ((count = ::read(ends[0], rest, sizeof rest)) > 0) {
+        while ((count = ::read(stalled, rest, sizeof rest)) > 0) {
         }
         QCOMPARE(count, 0);
-        ::close(ends[0]);
+        ::close(stalled);
+    }
+
+    // Our content replaced again and again while pastes of it are in flight: each source goes on the
+    // serving thread, never under a paste being served, and every paste gets the whole content of
+    // the source it asked or nothing at all (a source already gone).
+    void replacingOurContentUnderPastesIsSafe()
+    {
+        makeClipboard();
+        std::atomic<bool> onGuiThread = false;
+        const QThread *gui = QThread::currentThread();
+        device->log->onSourceDestroyed = [&onGuiThread, gui] {
+            if (QThread::currentThread() == gui)
+                onGuiThread = true;
+        };
+        QList<QPair<int, QByteArray>> pastes;
+        for (int round = 0; round < 200; ++round) {
+            auto *mime = new QMimeData;
+            const QByteArray content = QByteArray::number(round).repeated(20000 + round);
+            mime->setData("application/octet-stream", content);
+            clipboard->setMimeData(mime, round % 3 ? QClipboard::Clipboard : QClipboard::Selection);
+            DataControlDevice::Source *source =
+                device->lastSource(round % 3 ? QClipboard::Clipboard : QClipboard::Selection);
+            pastes.append({device->paste(source, "application/octet-stream"), content});
+            if (round % 7 == 0)
+                device->cancel(source);
+            // Every so often the pastes in flight are read, the others wait.
+            if (round % 10 == 9) {
+                for (const auto &paste : std::as_const(pastes)) {
+                    const std::optional<QByteArray> got = readBlocking(paste.first);
+                    QVERIFY(got);
+                    QVERIFY(got->isEmpty() || *got == paste.second);
+                }
+                pastes.clear();
+            }
+        }
+        for (const auto &paste : std::as_const(pastes))
+            QVERIFY(readBlocking(paste.first));
+        // The ones replaced are gone, each on the serving thread; the last ones go with the device.
+        QTRY_COMPARE(device->log->sourcesDestroyed, 198);
+        QVERIFY(!onGuiThread);
+        const std::shared_ptr<FakeDataControlDevice::Log> log = device->log;
+        clipboard.reset();
+        QCOMPARE(log->sourcesDestroyed, 200);
     }
 };
 

@@ -129,6 +129,10 @@ private Q_SLOTS:
         std::unique_ptr<DataControlDevice> device = WaylandDataControl::connect(display, &chosen);
         QVERIFY(device);
         QCOMPARE(chosen, extOffered ? WaylandDataControl::Protocol::Ext : WaylandDataControl::Protocol::Wlr);
+        // Which protocol the Wayland tests of this run go through, for the log.
+        qInfo("the compositor offers %s data-control; the backend speaks %s",
+              extOffered ? "ext and wlr" : "wlr",
+              chosen == WaylandDataControl::Protocol::Ext ? "ext" : "wlr");
         QVERIFY(device->hasPrimarySelection());
         device.reset();
         wl_display_disconnect(display);

@@ -7,11 +7,14 @@
 
 #include <memory>
 
+class OfferSnapshot;
+
 // The clipboard-manager side of a Wayland seat, as the Wayland clipboard backend uses it: the
 // compositor announces every new content of the clipboard and the primary selection as an offer,
 // and takes sources for content of our own. Implemented over the ext and the wlr data-control
-// protocols (datacontroldevice_wayland.cpp), and by fakes in tests. Everything happens on the
-// GUI thread.
+// protocols (datacontroldevice_wayland.cpp), and by fakes in tests. Everything below is called
+// and reported on the GUI thread; only the pastes of our own sources are served on a thread of the
+// device's own (SourceServer), from the content given when the source was made.
 class DataControlDevice
 {
 public:
@@ -28,8 +31,7 @@ public:
         virtual void receive(const QString &mimeType, int fd) = 0;
     };
 
-    // Content of our own on a selection, served through Client::sendRequested. Destroying it
-    // withdraws the content.
+    // Content of our own on a selection. Destroying it withdraws the content.
     class Source
     {
     public:
@@ -44,10 +46,8 @@ public:
         // A selection changed: the new offer, or null when the selection is now empty. Our own
         // sources come back this way too, as offers.
         virtual void selectionOffered(QClipboard::Mode mode, std::unique_ptr<Offer> offer) = 0;
-        // Someone pastes from our source: write the content of mimeType to fd, then close it.
-        // The client owns fd from now on.
-        virtual void sendRequested(Source *source, const QString &mimeType, int fd) = 0;
-        // The source no longer backs a selection (another client took it over).
+        // The source no longer backs a selection (another client took it over). Never for a
+        // source already destroyed.
         virtual void sourceCancelled(Source *source) = 0;
         // The compositor withdrew the device (its seat is gone): no more events will come.
         virtual void deviceFinished() = 0;
@@ -65,8 +65,9 @@ public:
     // Whether the compositor lets us watch and set the primary selection.
     virtual bool hasPrimarySelection() const = 0;
 
-    // A new source offering the given types. Sources must not outlive the device.
-    virtual std::unique_ptr<Source> createSource(const QStringList &mimeTypes) = 0;
+    // A new source offering the content's formats, in their order, and serving every paste of them
+    // from the content, on the device's serving thread. Sources must not outlive the device.
+    virtual std::unique_ptr<Source> createSource(std::shared_ptr<const OfferSnapshot> content) = 0;
 
     // Makes the source the content of the clipboard (Clipboard) or of the primary selection
     // (Selection); null clears that selection. A source can be set only once.

@@ -3,6 +3,8 @@
 #include "datacontroldevice_wayland.h"
 
 #include "ext-data-control-v1-client-protocol.h"
+#include "offersnapshot.h"
+#include "sourceserver.h"
 #include "wlr-data-control-unstable-v1-client-protocol.h"
 
 #include <wayland-client.h>
@@ -87,9 +89,6 @@ wl_proxy *asProxy(void *object)
 }
 
 template<typename P>
-class WaylandDevice;
-
-template<typename P>
 class WaylandOffer final : public DataControlDevice::Offer
 {
 public:
@@ -130,64 +129,129 @@ private:
     QStringList types;
 };
 
+// A source of ours as the serving thread knows it: its protocol object belongs to the serving
+// queue, so its events are dispatched there, and so it is destroyed there (SourceServer).
 template<typename P>
-class WaylandSource final : public DataControlDevice::Source
+class WaylandServed final : public SourceServer::Served
 {
 public:
-    WaylandSource(typename P::Source *source, WaylandDevice<P> *device)
-        : source(source)
-        , device(device)
+    WaylandServed(typename P::Source *source, std::shared_ptr<const OfferSnapshot> content,
+                  SourceServer &server)
+        : Served(std::move(content))
+        , source(source)
+        , server(server)
     {
+        // Before the compositor can know the source: no event of it can be dispatched yet.
         P::listen(source, &listener, this);
     }
 
-    ~WaylandSource() override
-    {
-        P::destroy(source);
-        wl_display_flush(device->display());
-    }
-
-    typename P::Source *proxy() const { return source; }
+    // The request goes out with the serving thread's next flush.
+    ~WaylandServed() override { P::destroy(source); }
 
 private:
     static void send(void *data, typename P::Source *, const char *mimeType, int32_t fd)
     {
-        auto *self = static_cast<WaylandSource *>(data);
-        if (DataControlDevice::Client *client = self->device->client())
-            client->sendRequested(self, QString::fromUtf8(mimeType), fd);
-        else
-            ::close(fd);
+        auto *self = static_cast<WaylandServed *>(data);
+        self->server.send(*self, QString::fromUtf8(mimeType), fd);
     }
 
     static void cancelled(void *data, typename P::Source *)
     {
-        auto *self = static_cast<WaylandSource *>(data);
-        if (DataControlDevice::Client *client = self->device->client())
-            client->sourceCancelled(self); // may destroy self
+        auto *self = static_cast<WaylandServed *>(data);
+        self->server.cancel(*self);
     }
 
     static constexpr typename P::SourceListener listener = {&send, &cancelled};
 
     typename P::Source *source;
-    WaylandDevice<P> *device;
+    SourceServer &server;
+};
+
+// The event queue of our sources, read and dispatched on the serving thread. Qt reads the same
+// connection on threads of its own; libwayland lets every reader prepare, wait, then read (or
+// cancel) and dispatch its own queue: whoever reads hands each queue its events.
+class ServingQueue final : public SourceServer::Events
+{
+public:
+    explicit ServingQueue(wl_display *display)
+        : display(display)
+        , queue(wl_display_create_queue(display))
+    {}
+
+    ~ServingQueue() { wl_event_queue_destroy(queue); }
+
+    ServingQueue(const ServingQueue &) = delete;
+    ServingQueue &operator=(const ServingQueue &) = delete;
+
+    wl_event_queue *get() const { return queue; }
+
+    int prepareRead() override
+    {
+        if (broken)
+            return -1;
+        while (wl_display_prepare_read_queue(display, queue) != 0) {
+            if (wl_display_dispatch_queue_pending(display, queue) < 0) {
+                broken = true;
+                return -1;
+            }
+        }
+        // What the sources asked for (their destruction) goes out before the wait.
+        wl_display_flush(display);
+        return wl_display_get_fd(display);
+    }
+
+    void finishRead(bool readable) override
+    {
+        if (!readable)
+            wl_display_cancel_read(display);
+        else if (wl_display_read_events(display) < 0)
+            broken = true;
+        // A broken connection is Qt's to report; the pastes in flight are still served.
+        dispatchPending();
+    }
+
+    void dispatchPending() override
+    {
+        if (!broken && wl_display_dispatch_queue_pending(display, queue) < 0)
+            broken = true;
+    }
+
+private:
+    wl_display *const display;
+    wl_event_queue *const queue;
+    bool broken = false; // the serving thread's
 };
 
 template<typename P>
 class WaylandDevice final : public DataControlDevice
 {
 public:
-    WaylandDevice(wl_display *display, typename P::Manager *manager, wl_seat *seat, uint32_t version)
+    WaylandDevice(wl_display *display, typename P::Manager *manager, wl_seat *seat, uint32_t version,
+                  int writeTimeout)
         : wlDisplay(display)
         , manager(manager)
         , seat(seat)
         , version(version)
         , device(P::getDevice(manager, seat))
+        , servingQueue(display)
+        , sourceFactory(static_cast<typename P::Manager *>(wl_proxy_create_wrapper(manager)))
+        , server(writeTimeout)
     {
         P::listen(device, &listener, this);
+        // Sources made through the wrapper belong to the serving queue from their first moment.
+        wl_proxy_set_queue(asProxy(sourceFactory), servingQueue.get());
+        QObject::connect(&server, &SourceServer::cancelled, &server, [this](Source *source) {
+            if (currentClient)
+                currentClient->sourceCancelled(source); // may destroy source
+        });
+        server.start(&servingQueue);
     }
 
     ~WaylandDevice() override
     {
+        // Every source goes with the serving thread, before the queue they belong to.
+        server.stop();
+        wl_proxy_wrapper_destroy(sourceFactory);
         announced.clear();
         for (auto &offer : initial)
             offer.reset();
@@ -212,28 +276,29 @@ public:
 
     bool hasPrimarySelection() const override { return version >= P::primarySelectionSince; }
 
-    std::unique_ptr<Source> createSource(const QStringList &mimeTypes) override
+    std::unique_ptr<Source> createSource(std::shared_ptr<const OfferSnapshot> content) override
     {
-        auto source = std::make_unique<WaylandSource<P>>(P::createSource(manager), this);
-        for (const QString &mimeType : mimeTypes)
-            P::offer(source->proxy(), mimeType.toUtf8().constData());
-        return source;
+        typename P::Source *proxy = P::createSource(sourceFactory);
+        for (const QString &mimeType : content->formats())
+            P::offer(proxy, mimeType.toUtf8().constData());
+        return server.adopt(std::make_shared<WaylandServed<P>>(proxy, std::move(content), server), proxy);
     }
 
     void setSelection(QClipboard::Mode mode, Source *source) override
     {
         if (!device)
             return;
-        auto *proxy = source ? static_cast<WaylandSource<P> *>(source)->proxy() : nullptr;
+        // The handle keeps the protocol object alive: the serving thread destroys it only after the
+        // handle has gone.
+        auto *proxy = source ? static_cast<typename P::Source *>(
+                                   static_cast<SourceServer::Handle *>(source)->protocolObject())
+                             : nullptr;
         if (mode == QClipboard::Clipboard)
             P::setSelection(device, proxy);
         else if (mode == QClipboard::Selection && hasPrimarySelection())
             P::setPrimarySelection(device, proxy);
         wl_display_flush(wlDisplay);
     }
-
-    Client *client() const { return currentClient; }
-    wl_display *display() const { return wlDisplay; }
 
     // Binding happens on a queue of our own; afterwards every object of ours is served by the queue
     // Qt dispatches on the GUI thread.
@@ -296,6 +361,8 @@ private:
             // Offers announced before this one and never named by a selection are dead.
             announced.erase(announced.begin(), found + 1);
         }
+        // Our source this offer replaced is reported cancelled first, as the compositor sent it.
+        server.settle();
         if (currentClient)
             currentClient->selectionOffered(mode, std::move(offer));
         else
@@ -312,6 +379,10 @@ private:
     typename P::Device *device;
     Client *currentClient = nullptr;
     bool onDefaultQueue = false;
+    ServingQueue servingQueue;
+    // The manager, on the serving queue: what it creates belongs to that queue.
+    typename P::Manager *sourceFactory;
+    SourceServer server;
     // Offers announced by data_offer and not yet named by a selection event.
     std::vector<std::unique_ptr<WaylandOffer<P>>> announced;
     // The clipboard's and the primary selection's offers announced before there was a client.
@@ -335,13 +406,13 @@ constexpr wl_registry_listener registryListener = {&RegistryScan::global, &Regis
 template<typename P>
 std::unique_ptr<DataControlDevice> bindDevice(wl_display *display, wl_event_queue *queue,
                                               wl_registry *registry, const WaylandDataControl::Choice &choice,
-                                              uint32_t seatName)
+                                              uint32_t seatName, int writeTimeout)
 {
     auto *manager = static_cast<typename P::Manager *>(
         wl_registry_bind(registry, choice.name, P::managerInterface(), choice.version));
     // Version 1 is all we need: the seat only names which device we want.
     auto *seat = static_cast<wl_seat *>(wl_registry_bind(registry, seatName, &wl_seat_interface, 1));
-    auto device = std::make_unique<WaylandDevice<P>>(display, manager, seat, choice.version);
+    auto device = std::make_unique<WaylandDevice<P>>(display, manager, seat, choice.version, writeTimeout);
     // The compositor answers get_data_device with the current selections at once.
     const bool connected = wl_display_roundtrip_queue(display, queue) >= 0;
     device->moveToDefaultQueue();
@@ -383,7 +454,7 @@ const char *interfaceName(Protocol protocol)
     return "none";
 }
 
-std::unique_ptr<DataControlDevice> connect(wl_display *display, Protocol *chosen)
+std::unique_ptr<DataControlDevice> connect(wl_display *display, Protocol *chosen, int writeTimeout)
 {
     if (chosen)
         *chosen = Protocol::None;
@@ -410,10 +481,10 @@ std::unique_ptr<DataControlDevice> connect(wl_display *display, Protocol *chosen
         if (seat != scan.globals.cend()) {
             switch (choice.protocol) {
             case Protocol::Ext:
-                device = bindDevice<ExtProtocol>(display, queue, registry, choice, seat->name);
+                device = bindDevice<ExtProtocol>(display, queue, registry, choice, seat->name, writeTimeout);
                 break;
             case Protocol::Wlr:
-                device = bindDevice<WlrProtocol>(display, queue, registry, choice, seat->name);
+                device = bindDevice<WlrProtocol>(display, queue, registry, choice, seat->name, writeTimeout);
                 break;
             case Protocol::None:
                 break;

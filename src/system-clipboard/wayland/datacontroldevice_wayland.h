@@ -3,6 +3,7 @@
 #pragma once
 
 #include "datacontroldevice.h"
+#include "ksystemclipboard.h"
 
 #include <QByteArray>
 #include <QList>
@@ -43,8 +44,11 @@ Choice choose(const QList<Global> &globals);
 // Binds the chosen protocol on the display and creates the device of the first seat; the device
 // already knows the selections of the moment when this returns. Null when the compositor offers
 // no data-control protocol or no seat, or the connection fails. chosen, when given, tells which
-// protocol was (or would have been) used.
-std::unique_ptr<DataControlDevice> connect(wl_display *display, Protocol *chosen = nullptr);
+// protocol was (or would have been) used. The device serves our sources' pastes on a thread of its
+// own, with an event queue of its own on the display; a paster that takes nothing for writeTimeout
+// ms is given up.
+std::unique_ptr<DataControlDevice> connect(wl_display *display, Protocol *chosen = nullptr,
+                                           int writeTimeout = KSystemClipboard::defaultWriteTimeout);
 
 // The protocol's interface name, for messages.
 const char *interfaceName(Protocol protocol);

@@ -4,17 +4,13 @@
 
 #include "datacontroldevice_wayland.h"
 #include "offerreader.h"
-#include "pipewriter.h"
+#include "offersnapshot.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QGuiApplication>
-#include <QImage>
 #include <QMimeData>
 #include <qpa/qplatformnativeinterface.h>
-
-#include <unistd.h>
 
 namespace {
 
@@ -65,11 +61,10 @@ std::unique_ptr<WaylandSystemClipboard> WaylandSystemClipboard::create()
 }
 
 WaylandSystemClipboard::WaylandSystemClipboard(std::unique_ptr<DataControlDevice> device, int readTimeout,
-                                               int writeTimeout, QObject *parent)
+                                               QObject *parent)
     : KSystemClipboard(parent)
     , device(std::move(device))
     , readTimeoutMs(readTimeout)
-    , writeTimeoutMs(writeTimeout)
     , hasPrimary(this->device->hasPrimarySelection())
 {
     clipboard.data = std::make_unique<QMimeData>();
@@ -114,21 +109,18 @@ void WaylandSystemClipboard::setMimeData(QMimeData *mime, QClipboard::Mode mode)
     if (!mime) {
         device->setSelection(mode, nullptr);
         selected->source.reset();
-        selected->served.clear();
         selected->clearedByUs = true;
         return;
     }
-    Formats served = servedFormats(mime);
-    QStringList types;
-    types.reserve(served.size());
-    for (const auto &format : std::as_const(served))
-        types.append(format.first);
-    std::unique_ptr<DataControlDevice::Source> source = device->createSource(types);
+    // The device serves the pastes on its own thread, from a snapshot taken now, which shares the
+    // bytes (nothing is copied; a large format read ahead is waited for there, not here), while
+    // mimeData() answers from the content itself.
+    std::unique_ptr<DataControlDevice::Source> source =
+        device->createSource(std::make_shared<const OfferSnapshot>(served(*mime)));
     device->setSelection(mode, source.get());
     // The source this one replaces is destroyed only now that the new one is set, so that the
     // selection never passes through empty for other clients.
     selected->source = std::move(source);
-    selected->served = std::move(served);
 }
 
 bool WaylandSystemClipboard::waitForReads(int timeout)
@@ -156,16 +148,33 @@ void WaylandSystemClipboard::setSelectionWatched(bool watched)
         startReading(QClipboard::Selection, std::move(primary.unread));
 }
 
+void WaylandSystemClipboard::setReadingPaused(bool paused)
+{
+    if (paused == readingPaused)
+        return;
+    readingPaused = paused;
+    // Resumed: the offers of the moment came while paused and stay unread.
+    if (!paused)
+        return;
+    for (const QClipboard::Mode mode : {QClipboard::Clipboard, QClipboard::Selection}) {
+        Selection *selected = selection(mode);
+        if (!selected)
+            continue;
+        stopReading(*selected);
+        selected->unread.reset();
+        if (!selected->source)
+            selected->data = std::make_unique<QMimeData>();
+    }
+}
+
 void WaylandSystemClipboard::releasePlatform()
 {
     for (Selection *selected : {&clipboard, &primary}) {
         stopReading(*selected);
         selected->unread.reset();
         selected->source.reset();
-        selected->served.clear();
     }
-    const QList<PipeWriter *> writers = findChildren<PipeWriter *>(Qt::FindDirectChildrenOnly);
-    qDeleteAll(writers);
+    // Its serving thread ends with it, pastes in flight given up.
     device.reset();
 }
 
@@ -187,6 +196,11 @@ void WaylandSystemClipboard::selectionOffered(QClipboard::Mode mode,
     stopReading(*selected);
     selected->unread.reset();
 
+    if (readingPaused) {
+        // Dropped unread, also once reading resumes: it was copied while paused.
+        selected->data = std::make_unique<QMimeData>();
+        return;
+    }
     if (mode == QClipboard::Selection && !selectionWatched) {
         // Not a byte of it is read until it is watched; meanwhile it answers as holding nothing.
         selected->unread = std::move(offer);
@@ -228,32 +242,12 @@ void WaylandSystemClipboard::readFinished(QClipboard::Mode mode, OfferReader *re
     Q_EMIT changed(mode);
 }
 
-void WaylandSystemClipboard::sendRequested(DataControlDevice::Source *source, const QString &mimeType, int fd)
-{
-    for (const Selection *selected : {&clipboard, &primary}) {
-        if (!source || selected->source.get() != source)
-            continue;
-        for (const auto &format : selected->served) {
-            if (format.first == mimeType) {
-                auto *writer = new PipeWriter(fd, mimeType, servedBytes(selected->data.get(), format.second),
-                                              writeTimeoutMs, this);
-                writer->start();
-                return;
-            }
-        }
-    }
-    // A type we never offered, or a source we no longer have: the reader gets nothing.
-    ::close(fd);
-}
-
 void WaylandSystemClipboard::sourceCancelled(DataControlDevice::Source *source)
 {
     // Another client took the selection over; its offer follows and replaces our content once read.
     for (Selection *selected : {&clipboard, &primary}) {
-        if (source && selected->source.get() == source) {
+        if (source && selected->source.get() == source)
             selected->source.reset();
-            selected->served.clear();
-        }
     }
 }
 
@@ -266,7 +260,6 @@ void WaylandSystemClipboard::deviceFinished()
         // Offers must not outlive their device.
         selected->unread.reset();
         selected->source.reset();
-        selected->served.clear();
     }
     device.reset();
 }
@@ -298,32 +291,21 @@ void WaylandSystemClipboard::stopReading(Selection &selected)
     selected.reader = nullptr;
 }
 
-WaylandSystemClipboard::Formats WaylandSystemClipboard::servedFormats(const QMimeData *mime)
+OfferSnapshot WaylandSystemClipboard::served(const QMimeData &mime)
 {
-    Formats formats;
-    const QStringList names = mime->formats();
-    for (const QString &name : names) {
-        // Qt's in-process image has no bytes of its own; it is served as PNG below.
-        if (name == imageFormat)
-            continue;
-        formats.append({name, name});
+    // Qt's in-process image has no bytes of its own: the snapshot has it as PNG, and it is offered
+    // by that name.
+    OfferSnapshot content = OfferSnapshot::of(mime);
+    OfferSnapshot offered;
+    for (const QString &format : content.formats()) {
+        if (format != imageFormat)
+            offered.addFrom(content, format);
     }
-    if (mime->hasImage() && !mime->hasFormat(pngFormat))
-        formats.append({pngFormat, QString()});
+    if (content.hasFormat(imageFormat) && !offered.hasFormat(pngFormat))
+        offered.addFrom(content, imageFormat, pngFormat);
     // What Wayland programs ask for first when they want text; Qt's own Wayland clipboard offers it
     // beside text/plain as well.
-    if (mime->hasFormat(plainText) && !mime->hasFormat(utf8Text))
-        formats.append({utf8Text, plainText});
-    return formats;
-}
-
-QByteArray WaylandSystemClipboard::servedBytes(const QMimeData *mime, const QString &format)
-{
-    if (!format.isEmpty())
-        return mime->data(format);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    qvariant_cast<QImage>(mime->imageData()).save(&buffer, "PNG");
-    return png;
+    if (offered.hasFormat(plainText) && !offered.hasFormat(utf8Text))
+        offered.addFrom(content, plainText, utf8Text);
+    return offered;
 }

@@ -5,13 +5,10 @@
 #include "datacontroldevice.h"
 #include "ksystemclipboard.h"
 
-#include <QByteArray>
-#include <QList>
-#include <QPair>
-
 #include <memory>
 
 class OfferReader;
+class OfferSnapshot;
 
 // The clipboards of a Wayland session, seen through the compositor's data-control protocol (a
 // background client never has keyboard focus, so QClipboard would see nothing made by others).
@@ -21,12 +18,14 @@ class OfferReader;
 // OfferReader; a secret's hint and nothing else). An offer not read whole (an owner that sends
 // nothing for defaultReadTimeout ms, a failed read, more than maximumOfferSize) is not taken: one
 // warning, no change, and mimeData() answers what it did before. Only the compositor's word that a
-// selection has no offer empties it. Our own content is served to any number of pastes by
-// non-blocking writers; while it is on a selection, the compositor's echo of it is not reported as
-// a change, and our own writes report nothing either.
+// selection has no offer empties it. Our own content is served by the device on a thread of its
+// own, from a snapshot taken at the write (OfferSnapshot), to any number of pastes at once, this
+// process's own windows included; while it is on a selection, the compositor's echo of it is not
+// reported as a change, and our own writes report nothing either.
 //
 // The primary selection is Selection, when the compositor offers it, and is read only while it is
 // watched (setSelectionWatched); there is no find buffer: it reads as no offer and ignores writes.
+// While reading is paused (setReadingPaused) no offer is read: each is dropped unread as it comes.
 class WaylandSystemClipboard
     : public KSystemClipboard
     , private DataControlDevice::Client
@@ -43,10 +42,10 @@ public:
     // that compositor offers no data-control protocol. Only does anything under a Wayland platform.
     static std::unique_ptr<WaylandSystemClipboard> create();
 
-    // Works on the given device (tests hand in fakes). Timeouts in ms.
+    // Works on the given device (tests hand in fakes). readTimeout in ms; the write time-out is the
+    // device's.
     explicit WaylandSystemClipboard(std::unique_ptr<DataControlDevice> device,
-                                    int readTimeout = defaultReadTimeout,
-                                    int writeTimeout = defaultWriteTimeout, QObject *parent = nullptr);
+                                    int readTimeout = defaultReadTimeout, QObject *parent = nullptr);
     ~WaylandSystemClipboard() override;
 
     const QMimeData *mimeData(QClipboard::Mode mode) const override;
@@ -58,6 +57,7 @@ public:
     bool waitForReads(int timeout);
 
     void setSelectionWatched(bool watched) override;
+    void setReadingPaused(bool paused) override;
 
 protected:
     // Lets go of the compositor: reads, sources and pastes in progress end. The content already
@@ -65,17 +65,11 @@ protected:
     void releasePlatform() override;
 
 private:
-    // The types a source of ours offers, each with the format of our mime data that gives its
-    // bytes (none: Qt's in-process image, encoded as PNG).
-    using Formats = QList<QPair<QString, QString>>;
-
     struct Selection
     {
         std::shared_ptr<QMimeData> data;
-        // Our own content while it is on the selection, with the types it serves. The bytes are
-        // asked of the mime data only when a paste asks for a type: it may read them from disk.
+        // Our own content while it is on the selection, served from a snapshot of data.
         std::unique_ptr<DataControlDevice::Source> source;
-        Formats served;
         OfferReader *reader = nullptr;
         // The offer of the primary selection while it is not watched, to be read once it is.
         std::unique_ptr<DataControlDevice::Offer> unread;
@@ -84,7 +78,6 @@ private:
     };
 
     void selectionOffered(QClipboard::Mode mode, std::unique_ptr<DataControlDevice::Offer> offer) override;
-    void sendRequested(DataControlDevice::Source *source, const QString &mimeType, int fd) override;
     void sourceCancelled(DataControlDevice::Source *source) override;
     void deviceFinished() override;
 
@@ -93,14 +86,14 @@ private:
     void startReading(QClipboard::Mode mode, std::unique_ptr<DataControlDevice::Offer> offer);
     void stopReading(Selection &selection);
     void readFinished(QClipboard::Mode mode, OfferReader *reader);
-    static Formats servedFormats(const QMimeData *mime);
-    static QByteArray servedBytes(const QMimeData *mime, const QString &format);
+    // What a source of ours offers for the mime data, each type with its bytes.
+    static OfferSnapshot served(const QMimeData &mime);
 
     std::unique_ptr<DataControlDevice> device;
     const int readTimeoutMs;
-    const int writeTimeoutMs;
     const bool hasPrimary;
     bool selectionWatched = false;
+    bool readingPaused = false;
     Selection clipboard;
     Selection primary;
 };

@@ -2,6 +2,7 @@
 
 #include "pipewriter.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -12,37 +13,25 @@
 
 namespace {
 
-// Bytes written per wake-up at most, so that a fast reader of a huge offer cannot keep the event
-// loop to itself.
+// Bytes written per call at most, so that a fast reader of a huge offer cannot keep the thread to
+// itself while other pastes wait.
 constexpr qsizetype writeBudget = 4 * 1024 * 1024;
 
 } // namespace
 
-PipeWriter::PipeWriter(int fd, const QString &mimeType, const QByteArray &data, int timeout, QObject *parent)
-    : QObject(parent)
-    , fd(fd)
+PipeWriter::PipeWriter(int fd, const QString &mimeType, const QByteArray &data, int timeout)
+    : fd(fd)
     , mimeType(mimeType)
     , data(data)
     , timeout(timeout)
-    , notifier(fd, QSocketNotifier::Write)
+    , idleDeadline(timeout)
 {
-    notifier.setEnabled(false);
-    connect(&notifier, &QSocketNotifier::activated, this, &PipeWriter::writeAvailable);
-    idleTimer.setSingleShot(true);
-    connect(&idleTimer, &QTimer::timeout, this, &PipeWriter::timedOut);
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
 }
 
 PipeWriter::~PipeWriter()
 {
-    notifier.setEnabled(false);
-    if (fd >= 0)
-        ::close(fd);
-}
-
-void PipeWriter::start()
-{
-    writeAvailable();
+    close();
 }
 
 ssize_t PipeWriter::writeWithoutSigpipe(int fd, const char *data, size_t size)
@@ -73,57 +62,50 @@ ssize_t PipeWriter::writeWithoutSigpipe(int fd, const char *data, size_t size)
     return count;
 }
 
-void PipeWriter::writeAvailable()
+bool PipeWriter::write()
 {
     if (fd < 0)
-        return;
+        return true;
     qsizetype budget = writeBudget;
-    bool progress = false;
     while (written < data.size() && budget > 0) {
         const size_t chunk = size_t(std::min(data.size() - written, budget));
         const ssize_t count = writeWithoutSigpipe(fd, data.constData() + written, chunk);
         if (count > 0) {
             written += count;
             budget -= count;
-            progress = true;
+            idleDeadline.setRemainingTime(timeout);
             continue;
         }
         if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            break;
-        // EPIPE: the reader closed its end and wants no more. Anything else: nothing to be done.
+            return false; // the pipe is full: go on when the paster has made room
+        // EPIPE: the paster closed its end and wants no more. Anything else: nothing to be done.
         if (count < 0 && errno != EPIPE)
             qWarning("Could not serve \"%s\" from the clipboard: %s", qUtf8Printable(mimeType),
                      std::strerror(errno));
-        finish();
-        return;
+        close();
+        return true;
     }
-    if (written >= data.size()) {
-        finish();
-        return;
-    }
-    // The pipe is full: go on when the reader has made room.
-    notifier.setEnabled(true);
-    if (progress || !idleTimer.isActive())
-        idleTimer.start(timeout);
+    if (written < data.size())
+        return false; // the budget is spent; more when the thread comes back
+    close();
+    return true;
 }
 
-void PipeWriter::timedOut()
+void PipeWriter::giveUp()
 {
+    if (fd < 0)
+        return;
     qWarning(
         "A paste of \"%s\" took nothing from the clipboard for %d ms: gave it up after %lld of %lld bytes",
         qUtf8Printable(mimeType), timeout, static_cast<long long>(written),
         static_cast<long long>(data.size()));
-    finish();
+    close();
 }
 
-void PipeWriter::finish()
+void PipeWriter::close()
 {
     if (fd < 0)
         return;
-    idleTimer.stop();
-    notifier.setEnabled(false);
     ::close(fd);
     fd = -1;
-    Q_EMIT finished();
-    deleteLater();
 }

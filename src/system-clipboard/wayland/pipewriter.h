@@ -3,47 +3,50 @@
 #pragma once
 
 #include <QByteArray>
-#include <QObject>
-#include <QSocketNotifier>
+#include <QDeadlineTimer>
 #include <QString>
-#include <QTimer>
 
-// Serves one paste of our own clipboard content: writes the bytes into the pipe the reader gave us
-// as fast as the reader drains it, never blocking the event loop (a socket notifier says when the
-// pipe has room again), then closes the pipe and deletes itself. A reader that takes nothing for
-// `timeout` milliseconds is given up with a warning. A reader that goes away early costs nothing:
-// the write fails with EPIPE and SIGPIPE is kept from ending the program.
-class PipeWriter : public QObject
+#include <sys/types.h>
+
+// Serves one paste of our own clipboard content: writes the bytes into the pipe the paster gave us
+// as fast as the paster drains it, never blocking (the caller polls the pipe for room and calls
+// write() again), then closes the pipe. A paster that takes nothing for `timeout` ms is given up
+// (giveUp(), with a warning). One that goes away early costs nothing: the write fails with EPIPE,
+// and SIGPIPE is kept from ending the program. Used on one thread.
+class PipeWriter
 {
-    Q_OBJECT
-
 public:
-    // Takes ownership of fd.
-    PipeWriter(int fd, const QString &mimeType, const QByteArray &data, int timeout,
-               QObject *parent = nullptr);
-    ~PipeWriter() override;
+    // Takes ownership of fd and makes it non-blocking.
+    PipeWriter(int fd, const QString &mimeType, const QByteArray &data, int timeout);
+    ~PipeWriter();
+    PipeWriter(const PipeWriter &) = delete;
+    PipeWriter &operator=(const PipeWriter &) = delete;
 
-    // Writes what fits at once; the rest follows from the event loop.
-    void start();
+    // Writes what fits now (a few MiB at most, so that one fast paster cannot keep the thread to
+    // itself). True once the paste is over: everything written, the paster gone, or an error (with a
+    // warning); the pipe is then closed.
+    bool write();
+
+    // The paster's end of the pipe, to poll for room (POLLOUT), while the paste is not over.
+    int descriptor() const { return fd; }
+
+    // When the paste is given up unless the paster takes something before.
+    const QDeadlineTimer &deadline() const { return idleDeadline; }
+
+    // Gives the paste up, with a warning; closes the pipe.
+    void giveUp();
 
     // Writes without ever raising SIGPIPE, whatever the process does with that signal: the signal
     // is blocked on this thread for the call, and one raised by it is taken back.
     static ssize_t writeWithoutSigpipe(int fd, const char *data, size_t size);
 
-Q_SIGNALS:
-    // Everything was written, or the reader is gone or gave up.
-    void finished();
-
 private:
-    void writeAvailable();
-    void timedOut();
-    void finish();
+    void close();
 
     int fd;
     const QString mimeType;
     const QByteArray data;
     const int timeout;
     qsizetype written = 0;
-    QSocketNotifier notifier;
-    QTimer idleTimer;
+    QDeadlineTimer idleDeadline;
 };

@@ -2,8 +2,11 @@
 
 // Feeds settings files to the loader of the stored history and sticky items. The content files
 // the corpus names (see contentFileBytes) exist in a data folder of the fuzzer's own. Besides
-// crashes, hangs and huge allocations (libFuzzer's -timeout and -malloc_limit_mb), it checks two
-// things on every input:
+// crashes, hangs and huge allocations (libFuzzer's -timeout and -malloc_limit_mb), it checks on
+// every input that:
+// - what Qt could not decode safely is taken out of the file before QSettings reads it, and the
+//   original is kept; Qt is then never asked for more memory than the input justifies (the
+//   sanitizer's allocation limit in run-fuzzer);
 // - whatever the loader recovered stores and loads back unchanged;
 // - the raw INI values the loader falls back on for damaged contents are the ones QSettings reads
 //   (compared on plain string values, where QSettings shows its unescaped text);
@@ -15,9 +18,12 @@
 #include "item.h"
 #include "preferencekeys.h"
 #include "rawvaluecheck.h"
+#include "settingsfilecheck.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -90,6 +96,35 @@ void checkStoredAgain(const QList<Morv::Item> &history)
     QFile::remove(file);
 }
 
+// As the program does before QSettings reads a file: what Qt could not decode safely goes, and the
+// original stays, byte for byte, in the one copy the warning names.
+void checkMadeSafe(const QString &file, const QByteArray &original)
+{
+    QString error;
+    if (!Morv::SettingsFileCheck::makeSafe(file, &error))
+        fail("the file could not be made safe", error);
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        fail("cannot read", file);
+    const QByteArray mended = in.readAll();
+    if (!Morv::SettingsFileCheck::unsafeValues(mended).isEmpty())
+        fail("a mended file still holds what Qt cannot read safely", file);
+    const QFileInfo info(file);
+    const QStringList copies =
+        info.dir().entryList({info.fileName() + QStringLiteral(".damaged-*")}, QDir::Files);
+    if (mended == original) {
+        if (!copies.isEmpty())
+            fail("a sound file was copied", copies.constFirst());
+        return;
+    }
+    if (copies.size() != 1)
+        fail("a mended file has not one copy of its original", QString::number(copies.size()));
+    QFile copy(info.dir().filePath(copies.constFirst()));
+    if (!copy.open(QIODevice::ReadOnly) || copy.readAll() != original)
+        fail("the copy of a mended file differs from the original", copy.fileName());
+    copy.remove();
+}
+
 void checkHandEditedPreferences(const QSettings &settings)
 {
     const int count = Morv::PreferenceKeys::historyCount(settings);
@@ -141,6 +176,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             fail("cannot write", file);
         out.write(reinterpret_cast<const char *>(data), qint64(size));
     }
+    checkMadeSafe(file, QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
     {
         QSettings settings(file, QSettings::IniFormat);
         const QList<Morv::Item> history = Morv::HistoryStore::loadHistory(settings);

@@ -3,16 +3,18 @@
 #include "largecontent.h"
 
 #include "contentfilestore.h"
-#include "readaheadthread.h"
+#include "jobthread.h"
 
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <vector>
 
 namespace Morv {
 
 namespace {
 std::atomic<LargeContent::FileReadObserver> fileReadObserver = nullptr;
+std::atomic<quint64> lastId = 0;
 } // namespace
 
 struct LargeContent::State
@@ -38,6 +40,7 @@ struct LargeContent::State
 
     mutable std::mutex mutex;
     const qint64 size;
+    const quint64 id = ++lastId;
     // Guarded by the mutex: the saving thread fills in the hash and drops the bytes.
     QByteArray sha256;
     QByteArray bytes;
@@ -50,6 +53,8 @@ struct LargeContent::State
     enum class Reading { NotWanted, UnderWay, Ended };
     Reading reading = Reading::NotWanted;
     std::condition_variable readEnded;
+    // Guarded by the mutex; called once the content file is written (see whenStored()).
+    std::vector<std::function<void(const QByteArray &)>> storedCallbacks;
 };
 
 LargeContent::LargeContent(const QByteArray &bytes)
@@ -59,6 +64,16 @@ LargeContent::LargeContent(const QByteArray &bytes)
 LargeContent::LargeContent(const QByteArray &sha256, qint64 size)
     : d(std::make_shared<State>(QByteArray(), sha256, size))
 {}
+
+quint64 LargeContent::id() const
+{
+    return d ? d->id : 0;
+}
+
+std::weak_ptr<const void> LargeContent::lifetime() const
+{
+    return d;
+}
 
 qint64 LargeContent::size() const
 {
@@ -116,6 +131,30 @@ QByteArray LargeContent::bytes(QString *problem) const
     return bytes;
 }
 
+QByteArray LargeContent::bytesInMemory() const
+{
+    if (!d)
+        return QByteArray();
+    const std::lock_guard<std::mutex> lock(d->mutex);
+    return d->bytes;
+}
+
+void LargeContent::whenStored(std::function<void(const QByteArray &)> function) const
+{
+    if (!d)
+        return;
+    QByteArray sha256;
+    {
+        const std::lock_guard<std::mutex> lock(d->mutex);
+        if (!d->stored) {
+            d->storedCallbacks.push_back(std::move(function));
+            return;
+        }
+        sha256 = d->sha256;
+    }
+    function(sha256);
+}
+
 void LargeContent::readAhead(const QString &format) const
 {
     if (!d)
@@ -134,7 +173,7 @@ void LargeContent::readAhead(const QString &format) const
     }
     // Only a weak reference: what nobody holds any more is not kept alive by its read, and the
     // bytes of an item that has gone meanwhile go with the job.
-    ReadAheadThread::instance().run([state = std::weak_ptr<State>(d), format, sha256, size = d->size] {
+    JobThread::readAhead().run([state = std::weak_ptr<State>(d), format, sha256, size = d->size] {
         if (state.expired())
             return;
         QString problem;
@@ -293,14 +332,20 @@ bool LargeContent::store(QString *error) const
     if (!ContentFileStore::write(sha256, bytes, error))
         return false;
     const QByteArray sample = ContentFileStore::sample(bytes);
-    const std::lock_guard<std::mutex> lock(d->mutex);
-    d->stored = true;
-    // Kept for comparisons, which then need not read the file.
-    if (d->sample.isNull())
-        d->sample = sample;
-    // Bytes wanted in memory (see readAhead()) stay.
-    if (d->reading == State::Reading::NotWanted)
-        d->bytes = QByteArray();
+    std::vector<std::function<void(const QByteArray &)>> callbacks;
+    {
+        const std::lock_guard<std::mutex> lock(d->mutex);
+        d->stored = true;
+        // Kept for comparisons, which then need not read the file.
+        if (d->sample.isNull())
+            d->sample = sample;
+        // Bytes wanted in memory (see readAhead()) stay.
+        if (d->reading == State::Reading::NotWanted)
+            d->bytes = QByteArray();
+        callbacks.swap(d->storedCallbacks);
+    }
+    for (const auto &callback : callbacks)
+        callback(sha256);
     return true;
 }
 

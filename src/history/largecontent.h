@@ -8,6 +8,7 @@
 #include <QDeadlineTimer>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace Morv {
@@ -42,6 +43,11 @@ public:
     LargeContent(const QByteArray &sha256, qint64 size);
 
     bool isNull() const { return !d; }
+    // A number that tells this content (and its copies) from every other one of the process, for
+    // its whole life; 0 for a null content.
+    quint64 id() const;
+    // Expires when the last copy goes.
+    std::weak_ptr<const void> lifetime() const;
     qint64 size() const;
     // Empty until the bytes have been hashed.
     QByteArray sha256() const;
@@ -54,6 +60,14 @@ public:
     // The bytes, from memory or from the content file (checked against size and hash). Null, with
     // the problem, when the file cannot give them; null without a problem once it has failed.
     QByteArray bytes(QString *problem = nullptr) const;
+    // The bytes when they are in memory, else null; never reads the file.
+    QByteArray bytesInMemory() const;
+
+    // Calls the function with the hash once the content file is written: at once, on this thread,
+    // when it is; otherwise on the thread that stores it, right after store() wrote it. Never
+    // called when the content is never stored (another instance stores the history, say); the
+    // function goes with the last copy of the content then.
+    void whenStored(std::function<void(const QByteArray &sha256)> function) const;
 
     // Starts reading the content file of a stored format on the read-ahead thread, unless the
     // bytes are in memory, a read is under way or the file has failed. The bytes read (checked

@@ -7,6 +7,8 @@
 #include "contentfilestore.h"
 #include "historystore.h"
 #include "privatefile.h"
+#include "settingsfilecheck.h"
+#include "thumbnailstore.h"
 
 #include <QDir>
 #include <QFile>
@@ -174,9 +176,10 @@ bool HistorySaver::write(const Request &request, QString *error)
     }
     // Deletions last, once the settings file no longer names what goes. What this process still
     // holds (the history on screen, a clipboard offer of ours, a newer save) is never taken.
-    if (ok)
-        ContentFileStore::removeUnused(request.clearItemsOnExit ? QSet<QByteArray>()
-                                                                : hashesOf(request.items));
+    // The thumbnails of the pictures go with their content files.
+    if (ok && ContentFileStore::removeUnused(request.clearItemsOnExit ? QSet<QByteArray>()
+                                                                      : hashesOf(request.items)) > 0)
+        ThumbnailStore::removeOrphans();
     return ok;
 }
 
@@ -205,9 +208,14 @@ bool HistorySaver::writeSettingsFile(const Request &request, QString *error) con
         old = file.readAll();
     }
 
+    // QSettings decodes the whole copy to write it: what Qt could not read safely goes first.
+    const std::optional<QByteArray> safe = SettingsFileCheck::mended(fileName, old, error);
+    if (!safe)
+        return false;
+
     // The copy is private from its first byte, like the file it replaces.
     AtomicFile copy(fileName);
-    if (!copy.create(error) || !copy.write(old.constData(), old.size(), error))
+    if (!copy.create(error) || !copy.write(safe->constData(), safe->size(), error))
         return false;
     {
         QSettings settings(copy.temporaryName(), QSettings::IniFormat);
@@ -246,6 +254,9 @@ void HistorySaver::removeUnused() const
     ContentFileStore::tighten();
     QSet<QByteArray> referenced;
     {
+        // A file that is not safe to read names nothing we could see: keep everything.
+        if (!SettingsFileCheck::makeSafe(fileName))
+            return;
         QSettings settings(fileName, QSettings::IniFormat);
         // An unreadable file names nothing we could see: better keep everything than delete
         // what it may name.
@@ -254,6 +265,7 @@ void HistorySaver::removeUnused() const
         referenced = HistoryStore::contentFileHashes(settings);
     }
     ContentFileStore::removeUnused(referenced);
+    ThumbnailStore::removeOrphans();
 
     // Copies of the settings file that a killed save left behind, and what QSettings made beside
     // them (its own temporary file and lock file).

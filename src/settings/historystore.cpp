@@ -315,8 +315,9 @@ QString contentFileText(const QString &format, const LargeContent &content)
 }
 
 // The elements of the current element's "contentFiles", or nullopt when its value is no list of
-// texts. A list of one element reads back from the file as a plain text.
-std::optional<QStringList> contentFileTexts(QSettings &settings)
+// texts. A list of one element reads back from the file as a plain text. unreadable counts the
+// elements that are no texts (a hand edit, or what SettingsFileCheck took out); the others count.
+std::optional<QStringList> contentFileTexts(QSettings &settings, qsizetype *unreadable = nullptr)
 {
     const QVariant stored = settings.value(contentFilesKey);
     if (!stored.isValid())
@@ -330,9 +331,10 @@ std::optional<QStringList> contentFileTexts(QSettings &settings)
     if (stored.typeId() == QMetaType::QVariantList) {
         QStringList texts;
         for (const QVariant &element : stored.toList()) {
-            if (element.typeId() != QMetaType::QString)
-                return std::nullopt;
-            texts.append(element.toString());
+            if (element.typeId() == QMetaType::QString)
+                texts.append(element.toString());
+            else if (unreadable)
+                ++*unreadable;
         }
         return texts;
     }
@@ -384,12 +386,17 @@ LargeContents readContentFiles(QSettings &settings, const QString &element, cons
                                ClipboardContent &content)
 {
     LargeContents large;
-    const std::optional<QStringList> texts = contentFileTexts(settings);
+    qsizetype unreadable = 0;
+    const std::optional<QStringList> texts = contentFileTexts(settings, &unreadable);
     if (!texts) {
         log.warn(element,
                  QStringLiteral("the list of content files cannot be read; its formats are dropped"));
         return large;
     }
+    if (unreadable > 0)
+        log.warn(element, QStringLiteral("%1 of the list of content files cannot be read; dropped")
+                              .arg(unreadable == 1 ? QStringLiteral("an entry")
+                                                   : QStringLiteral("%1 entries").arg(unreadable)));
     for (const QString &text : *texts) {
         const std::optional<ContentFileEntry> entry = parseContentFile(text);
         if (!entry) {

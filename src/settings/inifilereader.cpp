@@ -83,8 +83,21 @@ QHash<QString, QString> IniFileReader::readValues(const QString &fileName, const
     if (!file.open(QIODevice::ReadOnly))
         return values;
     const QByteArray contents = file.readAll();
-    const QByteArrayView data(contents);
+    for (Assignment &assignment : readAssignments(contents)) {
+        if (!assignment.key.startsWith(prefix))
+            continue;
+        // A later line with the same key replaces an earlier one, as in QSettings.
+        if (assignment.isList)
+            values.remove(assignment.key);
+        else
+            values.insert(assignment.key, assignment.elements.constFirst());
+    }
+    return values;
+}
 
+QList<IniFileReader::Assignment> IniFileReader::readAssignments(QByteArrayView data)
+{
+    QList<Assignment> assignments;
     qsizetype position = data.startsWith("\xef\xbb\xbf") ? 3 : 0;
     QString section; // "" for the section General, else the section's name and "/"
     QByteArrayView line;
@@ -98,17 +111,20 @@ QHash<QString, QString> IniFileReader::readValues(const QString &fileName, const
         }
         if (equals < 0)
             continue; // a comment or a line that is no assignment
-        const QString key = section + unescapeKey(line.first(equals).trimmed());
-        if (!key.startsWith(prefix))
-            continue;
-        QString value;
-        // A later line with the same key replaces an earlier one, as in QSettings.
-        if (unescapeValue(line.sliced(equals + 1), value))
-            values.insert(key, value);
-        else
-            values.remove(key);
+        Assignment assignment;
+        assignment.key = section + unescapeKey(line.first(equals).trimmed());
+        const qsizetype lineBegin = line.data() - data.data();
+        assignment.line = {lineBegin, lineBegin + line.size()};
+        const qsizetype valueBegin = lineBegin + equals + 1;
+        assignment.elements =
+            unescapeValue(line.sliced(equals + 1), assignment.isList, assignment.rawElements);
+        for (Span &element : assignment.rawElements) {
+            element.begin += valueBegin;
+            element.end += valueBegin;
+        }
+        assignments.append(std::move(assignment));
     }
-    return values;
+    return assignments;
 }
 
 bool IniFileReader::nextLine(QByteArrayView data, qsizetype &position, QByteArrayView &line,
@@ -238,29 +254,43 @@ QString IniFileReader::unescapeKey(QByteArrayView key)
     return result;
 }
 
-bool IniFileReader::unescapeValue(QByteArrayView text, QString &value)
+QStringList IniFileReader::unescapeValue(QByteArrayView text, bool &isList, QList<Span> &rawElements)
 {
-    value.clear();
+    QStringList elements;
+    rawElements.clear();
+    QString value;
     const qsizetype size = text.size();
     QStringDecoder fromUtf8(QStringDecoder::Utf8);
-    bool isList = false;
+    isList = false;
     bool inQuotes = false;
     bool quoted = false;
+    // Whether the end of the text trims the last element: not after an escape cut short.
+    bool trim = true;
     qsizetype i = 0;
+    // Spaces before this position came from escapes or quotes and stay.
+    qsizetype keep = 0;
 
     const auto skipSpaces = [&] {
         while (i < size && (text.at(i) == ' ' || text.at(i) == '\t'))
             ++i;
     };
-    // Spaces before this position came from escapes or quotes and stay.
+    // The value, or the element, that ends at i.
+    const auto finish = [&] {
+        if (trim && !quoted)
+            chopTrailingSpaces(value, keep);
+        elements.append(value);
+        rawElements.last().end = i;
+    };
     skipSpaces();
-    qsizetype keep = 0;
+    rawElements.append({i, i});
 
     while (i < size) {
         const char c = text.at(i);
         if (c == '\\') {
-            if (++i >= size)
-                return !isList; // a lone backslash at the end: nothing more, not even trimming
+            if (++i >= size) {
+                trim = false; // a lone backslash at the end: nothing more, not even trimming
+                break;
+            }
             const char escaped = text.at(i++);
             if (const char plain = simpleEscape(escaped)) {
                 value += QLatin1Char(plain);
@@ -269,8 +299,10 @@ bool IniFileReader::unescapeValue(QByteArrayView text, QString &value)
                 // 16 bits, as in QSettings.
                 const bool hex = escaped == 'x';
                 char16_t code = hex ? 0 : char16_t(escaped - '0');
-                if (hex && i >= size)
-                    return !isList;
+                if (hex && i >= size) {
+                    trim = false;
+                    break;
+                }
                 if (hex && !isHexDigit(text.at(i))) {
                     keep = value.size(); // "\x" without digits stands for nothing
                     continue;
@@ -282,8 +314,10 @@ bool IniFileReader::unescapeValue(QByteArrayView text, QString &value)
                     ++i;
                 }
                 value += QChar(code);
-                if (i >= size)
-                    return !isList;
+                if (i >= size) {
+                    trim = false;
+                    break;
+                }
             } else if (escaped == '\n' || escaped == '\r') {
                 if (i < size && (text.at(i) == '\n' || text.at(i) == '\r') && text.at(i) != escaped)
                     ++i;
@@ -303,14 +337,14 @@ bool IniFileReader::unescapeValue(QByteArrayView text, QString &value)
             continue;
         }
         if (c == ',' && !inQuotes) {
-            // QSettings reads the value as a list, which is no raw text of a single value.
+            // QSettings reads the value as a list.
             isList = true;
-            if (!quoted)
-                chopTrailingSpaces(value, keep);
+            finish();
             value.clear();
             quoted = false;
             ++i;
             skipSpaces();
+            rawElements.append({i, i});
             keep = 0;
             continue;
         }
@@ -320,9 +354,8 @@ bool IniFileReader::unescapeValue(QByteArrayView text, QString &value)
         value += fromUtf8(text.sliced(i, j - i));
         i = j;
     }
-    if (!quoted)
-        chopTrailingSpaces(value, keep);
-    return !isList;
+    finish();
+    return elements;
 }
 
 } // namespace Morv

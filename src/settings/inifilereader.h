@@ -4,7 +4,9 @@
 
 #include <QByteArrayView>
 #include <QHash>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace Morv {
 
@@ -12,7 +14,8 @@ namespace Morv {
 // unescapes them but not yet turned into variants. QSettings decodes "@Variant(...)" values when it
 // parses the file and hands out only the result: a stream damaged anywhere becomes an empty or an
 // invalid value, and the bytes are gone. The history loader reads those values again from here to
-// save what comes before the damage and to say what it was.
+// save what comes before the damage and to say what it was, and SettingsFileCheck finds here the
+// values that must not reach Qt's decoder at all.
 class IniFileReader
 {
 public:
@@ -22,10 +25,31 @@ public:
     // gives no values.
     static QHash<QString, QString> readValues(const QString &fileName, const QString &prefix);
 
+    // A range of the file's bytes.
+    struct Span
+    {
+        qsizetype begin = 0;
+        qsizetype end = 0;
+    };
+
+    // One line of the file that QSettings reads as a value, and where its parts are.
+    struct Assignment
+    {
+        QString key;          // section and key, joined by "/"
+        QStringList elements; // the value's text, or the elements of a list
+        bool isList = false;
+        Span line;               // the whole logical line, without its line break
+        QList<Span> rawElements; // the text of each element, quotes and escapes included
+    };
+
+    // Every assignment of an INI file's bytes, in the order of the file; a key given twice is
+    // there twice (QSettings decodes both).
+    static QList<Assignment> readAssignments(QByteArrayView data);
+
 private:
-    // One value's text as QSettings unescapes it; false when QSettings would read the value as a
-    // list.
-    static bool unescapeValue(QByteArrayView text, QString &value);
+    // One value's text as QSettings unescapes it: the single value, or the elements of a list (then
+    // isList is set). rawElements gets the offsets of each element's text in text.
+    static QStringList unescapeValue(QByteArrayView text, bool &isList, QList<Span> &rawElements);
 
     // The next logical line from position on, as QSettings splits a file: blank lines and comments
     // are skipped, an escaped line break or a quoted one continues the line. equals is the offset of

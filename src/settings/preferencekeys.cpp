@@ -29,6 +29,14 @@ const Entry &entry(Preference preference)
         {"synchronizeHistory", true},
         {"clearItemsOnExit", false},
         {"confirmClear", true},
+        {"showPreviews", false},
+        {"pasteOnChoose", false},
+        // The terminals, where Ctrl+V is a control character and Ctrl+Shift+V pastes: their X11
+        // window classes, and foot's Wayland app ids.
+        {"terminalClasses",
+         QStringList{QStringLiteral("Gnome-terminal"), QStringLiteral("konsole"),
+                     QStringLiteral("Xfce4-terminal"), QStringLiteral("kitty"), QStringLiteral("Alacritty"),
+                     QStringLiteral("foot"), QStringLiteral("footclient")}},
     };
     return table[int(preference)];
 }
@@ -76,6 +84,18 @@ int PreferenceKeys::historyCount(const QSettings &settings)
         Preference::HistoryCount, settings.fileName(), stored.toString(),
         qPrintable(QStringLiteral("not a count of 1 or more; the history keeps %1 items").arg(fallback)));
     return fallback;
+}
+
+QStringList PreferenceKeys::terminalClasses(const QSettings &settings)
+{
+    // QSettings writes an empty list as an invalid value, and reads a list of one as a text.
+    const QVariant stored = value(settings, Preference::TerminalClasses);
+    QStringList classes;
+    for (const QString &name : stored.toStringList()) {
+        if (!name.trimmed().isEmpty())
+            classes.append(name.trimmed());
+    }
+    return classes;
 }
 
 bool PreferenceKeys::clearItemsOnExit(const QSettings &settings)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 class QSettings;
@@ -21,6 +22,9 @@ enum class Preference {
     SynchronizeHistory,
     ClearItemsOnExit,
     ConfirmClear,
+    ShowPreviews,
+    PasteOnChoose,
+    TerminalClasses,
 };
 
 // The one table of preference keys and defaults, and how a stored value is read. Works on any
@@ -40,6 +44,8 @@ public:
     static QVariant value(const QSettings &settings, Preference preference);
 
     static int historyCount(const QSettings &settings);
+    // The window classes that paste with Ctrl+Shift+V; a list stored empty reads as empty.
+    static QStringList terminalClasses(const QSettings &settings);
     static bool clearItemsOnExit(const QSettings &settings);
 };
 

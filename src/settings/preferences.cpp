@@ -2,17 +2,64 @@
 
 #include "preferences.h"
 
+#include "atomicfile.h"
 #include "historysaver.h"
 #include "historystore.h"
 #include "item.h"
 #include "legacyclipboardcontent.h"
 #include "privatefile.h"
+#include "settingsfilecheck.h"
 #include "storagelock.h"
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFile>
+#include <QStandardPaths>
 
 namespace Morv {
+
+namespace {
+
+// The settings file: the user's file of the application, where QSettings puts it. Only this one is
+// read; QSettings' fallbacks (the organisation's file, the system's files) would be decoded
+// unchecked and would mix their "dynamic" and "sticky" groups into the user's history.
+QString settingsFileName()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') +
+           QCoreApplication::organizationName() + QLatin1Char('/') + QCoreApplication::applicationName() +
+           QStringLiteral(".ini");
+}
+
+// The file QSettings reads the preferences from: the settings file once it is safe to read (see
+// SettingsFileCheck). One that holds what Qt cannot read safely and cannot be mended is left
+// as it is; this run reads a mended copy of it in the private runtime folder instead and stores
+// nothing (mended is set then).
+QString readableFileName(bool &mended)
+{
+    const QString fileName = settingsFileName();
+    QString error;
+    mended = false;
+    if (SettingsFileCheck::makeSafe(fileName, &error))
+        return fileName;
+    mended = true;
+    const QString copy = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
+                         QStringLiteral("/morv-clip-%1.ini").arg(QCoreApplication::applicationPid());
+    QFile file(fileName);
+    const QByteArray contents = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    AtomicFile out(copy);
+    QString why;
+    const QByteArray safe =
+        SettingsFileCheck::withoutUnsafeValues(contents, SettingsFileCheck::unsafeValues(contents));
+    // Without the copy QSettings finds no file and the preferences read as their defaults.
+    if (!out.create(&why) || !out.write(safe.constData(), safe.size(), &why) ||
+        !out.commit(AtomicFile::FlushFolder, &why))
+        QFile::remove(copy);
+    qWarning("%s: %s; it is left as it is, and this run reads a mended copy (%s) and stores no history",
+             qUtf8Printable(fileName), qUtf8Printable(error), qUtf8Printable(copy));
+    return copy;
+}
+
+} // namespace
 
 Preferences *Preferences::instance()
 {
@@ -22,13 +69,18 @@ Preferences *Preferences::instance()
         !QCoreApplication::organizationName().isEmpty() && QSettings::defaultFormat() == QSettings::IniFormat,
         "Morv::Preferences::instance", "created before the application identity and the INI format were set");
     // Never deleted: the settings outlive everything that might still store the history at exit.
-    static Preferences *preferences = new Preferences;
+    static Preferences *preferences = [] {
+        bool mended = false;
+        const QString fileName = readableFileName(mended);
+        return new Preferences(fileName, mended);
+    }();
     return preferences;
 }
 
-Preferences::Preferences()
-    : QSettings()
-    , saver(new HistorySaver(fileName(), this))
+Preferences::Preferences(const QString &fileName, bool readsMendedCopy)
+    : QSettings(fileName, QSettings::IniFormat)
+    , readsMendedCopy(readsMendedCopy)
+    , saver(new HistorySaver(fileName, this))
 {
     connect(saver, &HistorySaver::written, this, &Preferences::reportWrite);
     // Stored history contents name their type; reading them needs the type registered first.
@@ -114,9 +166,24 @@ bool Preferences::confirmClear() const
     return PreferenceKeys::value(*this, Preference::ConfirmClear).toBool();
 }
 
+bool Preferences::showPreviews() const
+{
+    return PreferenceKeys::value(*this, Preference::ShowPreviews).toBool();
+}
+
+bool Preferences::pasteOnChoose() const
+{
+    return PreferenceKeys::value(*this, Preference::PasteOnChoose).toBool();
+}
+
+QStringList Preferences::terminalClasses() const
+{
+    return PreferenceKeys::terminalClasses(*this);
+}
+
 bool Preferences::storesHistory() const
 {
-    return StorageLock::acquire();
+    return !readsMendedCopy && StorageLock::acquire();
 }
 
 QList<Item> Preferences::loadHistory()
@@ -127,7 +194,9 @@ QList<Item> Preferences::loadHistory()
         return {};
     // The history is written past QSettings: what it holds in memory may be older than the file.
     saver->waitForIdle();
-    QSettings::sync();
+    // A file changed meanwhile is read again, and decoded.
+    if (SettingsFileCheck::makeSafe(fileName()))
+        QSettings::sync();
     return HistoryStore::loadHistory(*this);
 }
 
@@ -139,8 +208,8 @@ void Preferences::saveHistory(const QList<Item> &items)
     // Pending changes go first: the history written after them is the last word on it, whatever
     // they held. QSettings' idea of the history may then be older than the file; it reads the
     // file again before its next write, and loadHistory() before reading.
-    const bool settingsWritten = writeSettings();
     QString error;
+    const bool settingsWritten = writeSettings(&error);
     const bool historyWritten = saver->saveNow(items, clearItemsOnExit(), &error);
     reportWrite(settingsWritten && historyWritten, error);
 }
@@ -186,16 +255,20 @@ void Preferences::saveSticky(const QList<Item> &items)
 
 void Preferences::sync()
 {
-    const bool settingsWritten = writeSettings();
+    QString error;
+    const bool settingsWritten = writeSettings(&error);
     // A history written here leaves QSettings' copy of it old; it reads the file again before its
     // next write, and loadHistory() before reading.
     // A history whose write failed is written again on the saver's thread, which reports it.
     const bool historyWritten = saver->retryLater();
-    reportWrite(settingsWritten && historyWritten);
+    reportWrite(settingsWritten && historyWritten, error);
 }
 
-bool Preferences::writeSettings()
+bool Preferences::writeSettings(QString *error)
 {
+    // Writing reads the file again when it changed, and decodes all of it.
+    if (!SettingsFileCheck::makeSafe(fileName(), error))
+        return false;
     PrivateFile::make(fileName());
     // QSettings keeps the first error it met for the rest of its life, so the outcome of this
     // write is read from a short-lived settings object on the same file. It shares the pending

@@ -42,6 +42,10 @@ public:
     bool synchronizeHistory() const;
     bool clearItemsOnExit() const;
     bool confirmClear() const;
+    // Whether picture entries show a thumbnail, their size and a larger preview.
+    bool showPreviews() const;
+    bool pasteOnChoose() const;
+    QStringList terminalClasses() const;
 
     // Whether this process stores the history: the first instance of the user's home does (it
     // takes StorageLock on the first call). Another one keeps its history in memory: it loads no
@@ -80,12 +84,16 @@ protected:
     bool event(QEvent *event) override;
 
 private:
-    Preferences();
+    Preferences(const QString &fileName, bool readsMendedCopy);
 
-    // Writes the pending changes; false when the file could not be written.
-    bool writeSettings();
+    // Writes the pending changes; false, with the reason if there is one, when the file could not be
+    // written.
+    bool writeSettings(QString *error);
     void reportWrite(bool ok, const QString &error = QString());
 
+    // Whether the settings file could not be made safe to read (see SettingsFileCheck), so that a
+    // mended copy of it is read instead and no history is stored.
+    const bool readsMendedCopy;
     HistorySaver *saver;
     bool syncSucceeded = true;
 };

@@ -274,6 +274,11 @@ private Q_SLOTS:
         QTest::newRow("not a list")
             << one(text, "@Invalid()") << QStringList{"0 2 {text/plain=t}"}
             << QStringList{"item 1: the list of content files cannot be read; its formats are dropped"};
+        // What SettingsFileCheck leaves of an element Qt could not decode safely.
+        QTest::newRow("an entry that is no text")
+            << one(text, "image/png " + a + " 5000, @Invalid()")
+            << QStringList{"0 2 {image/png=" + shownA + ", text/plain=t}"}
+            << QStringList{"item 1: an entry of the list of content files cannot be read; dropped"};
         QTest::newRow("a small content in a file, edited in by hand")
             << one(none, "text/html " + small + " 18") << QStringList{"0 2 {text/html=small file content}"}
             << QStringList{};

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLockFile>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -106,6 +107,32 @@ private Q_SLOTS:
         QVERIFY(history(name).isEmpty());
         QVERIFY(!contents(name).contains("[dynamic]"));
         QVERIFY(contents(name).contains("items\\1\\text=pinned"));
+    }
+
+    // Damaged since the program read it (a hand edit, another program): QSettings would decode it
+    // all to write it, and recent Qt would throw on the saver's thread.
+    void aFileQtCannotReadSafelyIsMendedBeforeItIsWritten()
+    {
+        const QByteArray damaged = "[General]\nhistoryCount=7\nbroken=" +
+                                   StoredText::iniVariant(StoredText::u32(9) + StoredText::u32(0x3c70683e)) +
+                                   "\n";
+        const QString name = newFile(damaged);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral(
+                                               "\"broken\" holds a list of 1013999678 values in 1 "
+                                               "byte, which Qt cannot read safely; .*original file is "
+                                               "kept in .*morv-clip.ini.damaged-")));
+        {
+            HistorySaver saver(name);
+            QVERIFY(saver.saveNow(texts({"one"}), false));
+        }
+        QCOMPARE(describe(history(name)), describe(texts({"one"})));
+        QSettings settings(name, QSettings::IniFormat);
+        QCOMPARE(settings.value("historyCount").toInt(), 7);
+        QVERIFY(!settings.contains("broken"));
+        const QStringList kept =
+            QDir(QFileInfo(name).absolutePath()).entryList({QStringLiteral("morv-clip.ini.damaged-*")});
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(contents(QFileInfo(name).absolutePath() + QLatin1Char('/') + kept.constFirst()), damaged);
     }
 
     void savesWaitForTheLockAndOnlyTheNewestWaits()

@@ -3,6 +3,7 @@
 #include "contentfilestore.h"
 #include "historystore.h"
 #include "rawvaluecheck.h"
+#include "settingsfilecheck.h"
 #include "storedtext.h"
 #include "testenvironment.h"
 
@@ -14,8 +15,9 @@
 using Morv::HistoryStore;
 
 // Replays the fuzzer's starting corpus and the inputs that once broke the loader (fuzz/regressions)
-// through the loader of a normal build, on every run: each loads quickly, what was recovered
-// stores and loads back unchanged, and the raw values the loader falls back on match QSettings.
+// through the loader of a normal build, on every run: each is made safe for QSettings and loads
+// quickly, what was recovered stores and loads back unchanged, and the raw values the loader falls
+// back on match QSettings.
 class TestLoaderReplay : public QObject
 {
     Q_OBJECT
@@ -61,6 +63,8 @@ private Q_SLOTS:
 
         QElapsedTimer timer;
         timer.start();
+        // As the program does: nothing Qt could not decode safely reaches QSettings.
+        QVERIFY(Morv::SettingsFileCheck::makeSafe(copy));
         QSettings settings(copy, QSettings::IniFormat);
         const QList<Morv::Item> history = HistoryStore::loadHistory(settings);
         const QList<Morv::Item> sticky = HistoryStore::loadSticky(settings);

@@ -1,45 +1,55 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 
-#include "readaheadthread.h"
+#include "jobthread.h"
 
 #include "backgroundpriority.h"
 
 namespace Morv {
 
-ReadAheadThread &ReadAheadThread::instance()
+JobThread &JobThread::readAhead()
 {
-    static ReadAheadThread readAhead;
+    static JobThread readAhead;
     return readAhead;
 }
 
-ReadAheadThread::ReadAheadThread()
+JobThread::JobThread()
     : thread([this] { work(); })
 {}
 
-ReadAheadThread::~ReadAheadThread()
+JobThread::~JobThread()
 {
-    {
-        const std::lock_guard<std::mutex> lock(mutex);
-        stopping = true;
-        jobs.clear();
-    }
-    wake.notify_all();
-    thread.join();
+    stop();
 }
 
-void ReadAheadThread::run(std::function<void()> job)
+void JobThread::run(std::function<void()> job)
 {
     {
         const std::lock_guard<std::mutex> lock(mutex);
+        if (stopping)
+            return;
         jobs.push_back(std::move(job));
     }
     wake.notify_all();
 }
 
-void ReadAheadThread::work()
+void JobThread::stop()
 {
-    // As the saving thread: a read of hundreds of megabytes must not take the processor from the
-    // GUI thread on a busy machine.
+    std::deque<std::function<void()>> dropped;
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        stopping = true;
+        dropped.swap(jobs);
+    }
+    wake.notify_all();
+    if (thread.joinable() && thread.get_id() != std::this_thread::get_id())
+        thread.join();
+    // What the dropped jobs captured goes here, outside the lock: it may queue further jobs.
+}
+
+void JobThread::work()
+{
+    // As the saving thread: reading or decoding hundreds of megabytes must not take the processor
+    // from the GUI thread on a busy machine.
     lowerCurrentThreadPriority();
     std::unique_lock<std::mutex> lock(mutex);
     for (;;) {

@@ -2,6 +2,7 @@
 
 #include "qxtglobalshortcut.h"
 
+#include "globalshortcutsportal.h"
 #include "qxtglobalshortcutprivate.h"
 
 QxtGlobalShortcut::QxtGlobalShortcut(QObject *parent)
@@ -9,6 +10,9 @@ QxtGlobalShortcut::QxtGlobalShortcut(QObject *parent)
     , d(std::make_unique<QxtGlobalShortcutPrivate>())
 {
     d->publicObject = this;
+    // Knowing early whether the desktop has the portal spares the first combination the wait.
+    if (QxtGlobalShortcutPrivate::usesPortal())
+        GlobalShortcutsPortal::instance()->check();
 }
 
 QxtGlobalShortcut::QxtGlobalShortcut(const QKeySequence &shortcut, QObject *parent)
@@ -43,9 +47,23 @@ bool QxtGlobalShortcut::isEnabled() const
     return d->enabled;
 }
 
+void QxtGlobalShortcut::setDescription(const QString &description)
+{
+    d->description = description;
+}
+
+QString QxtGlobalShortcut::description() const
+{
+    return d->description;
+}
+
 bool QxtGlobalShortcut::isSupported()
 {
-    return QxtGlobalShortcutPrivate::isSupported();
+    if (QxtGlobalShortcutPrivate::canGrabKeys())
+        return true;
+    GlobalShortcutsPortal *portal = GlobalShortcutsPortal::instance();
+    portal->check();
+    return portal->state() == GlobalShortcutsPortal::State::Available;
 }
 
 void QxtGlobalShortcut::setEnabled(bool enabled)

@@ -2,6 +2,7 @@
 
 #include "qxtglobalshortcutprivate.h"
 
+#include "portalshortcutbinding.h"
 #include "qxtglobalshortcut.h"
 
 #include <QAbstractEventDispatcher>
@@ -50,6 +51,8 @@ bool QxtGlobalShortcutPrivate::applyShortcut(const QKeySequence &shortcut)
         return false;
     }
     combination = shortcut[0];
+    if (usesPortal())
+        return applyThroughPortal();
     const quint32 keycode = toNativeKeycode(combination.key());
     const quint32 modifiers = toNativeModifiers(combination.keyboardModifiers());
     const bool ok = grabNativeKey(keycode, modifiers);
@@ -63,6 +66,8 @@ bool QxtGlobalShortcutPrivate::applyShortcut(const QKeySequence &shortcut)
 
 bool QxtGlobalShortcutPrivate::releaseShortcut()
 {
+    if (usesPortal())
+        return releaseThroughPortal();
     const quint32 keycode = toNativeKeycode(combination.key());
     const quint32 modifiers = toNativeModifiers(combination.keyboardModifiers());
     const NativeCombination native(keycode, modifiers);
@@ -77,6 +82,49 @@ bool QxtGlobalShortcutPrivate::releaseShortcut()
     }
     combination = noneMarker();
     return ok;
+}
+
+bool QxtGlobalShortcutPrivate::applyThroughPortal()
+{
+    if (!portalBinding) {
+        portalBinding = std::make_unique<PortalShortcutBinding>(portalShortcutId());
+        QObject::connect(portalBinding.get(), &PortalShortcutBinding::activated, publicObject, [this] {
+            if (enabled)
+                Q_EMIT publicObject->activated();
+        });
+        QObject::connect(
+            portalBinding.get(), &PortalShortcutBinding::finished, publicObject, [this](bool bound) {
+                if (!bound)
+                    qWarning().noquote()
+                        << QStringLiteral("QxtGlobalShortcut failed to register: \"%1\" (%2)")
+                               .arg(QKeySequence(combination).toString(QKeySequence::PortableText),
+                                    portalBinding->error());
+            });
+    }
+    if (portalBinding->bind(combination, description))
+        return true;
+    qWarning() << "QxtGlobalShortcut failed to register:"
+               << QKeySequence(combination).toString(QKeySequence::PortableText);
+    return false;
+}
+
+bool QxtGlobalShortcutPrivate::releaseThroughPortal()
+{
+    // Like a key grab that was refused, a binding that failed has nothing to release.
+    const bool ok = portalBinding && portalBinding->error().isEmpty();
+    if (!ok)
+        qWarning() << "QxtGlobalShortcut failed to unregister:"
+                   << QKeySequence(combination).toString(QKeySequence::PortableText);
+    if (portalBinding)
+        portalBinding->release();
+    combination = noneMarker();
+    return ok;
+}
+
+QString QxtGlobalShortcutPrivate::portalShortcutId() const
+{
+    const QString name = publicObject->objectName();
+    return name.isEmpty() ? QStringLiteral("global-shortcut") : name;
 }
 
 void QxtGlobalShortcutPrivate::forgetOwner()

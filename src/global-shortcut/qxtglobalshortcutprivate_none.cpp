@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 
-// Built without X11 there is no way to grab a key system-wide: every grab fails, which makes
-// setShortcut() report it with a warning, and the program runs on without a hot key.
+// Built without X11 there is no way to grab a key system-wide: hot keys go to the desktop's
+// portal where it has one, and fail with a warning elsewhere.
 #include "qxtglobalshortcutprivate.h"
 
-bool QxtGlobalShortcutPrivate::isSupported()
+bool QxtGlobalShortcutPrivate::canGrabKeys()
 {
     return false;
 }

@@ -99,7 +99,7 @@ KeySym specialKeysym(Qt::Key key)
 
 } // namespace
 
-bool QxtGlobalShortcutPrivate::isSupported()
+bool QxtGlobalShortcutPrivate::canGrabKeys()
 {
     return x11Display() != nullptr;
 }

@@ -4,6 +4,7 @@
 // second X client (keygrab-helper).
 #include "qxtglobalshortcut.h"
 #include "qxtglobalshortcutprivate.h"
+#include "xdotoolkeys.h"
 
 #include <QProcess>
 #include <QSignalSpy>
@@ -31,7 +32,7 @@ bool xdotool(const QStringList &arguments)
 
 bool press(const QString &keys)
 {
-    return xdotool({QStringLiteral("key"), keys});
+    return xdotool({QStringLiteral("key"), XdotoolKeys::byKeycode(keys)});
 }
 
 // Another X client that grabs a combination on the root window and keeps it while it lives.

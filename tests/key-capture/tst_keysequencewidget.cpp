@@ -2,6 +2,7 @@
 
 #include "qkeysequencewidget.h"
 #include "qshortcutbutton.h"
+#include "xdotoolkeys.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -188,7 +189,7 @@ private Q_SLOTS:
     void aSingleKeyEndsTheIdleTimeAfterItsPress()
     {
         startCapture();
-        xdotool({"key", "F5"});
+        xdotool({"key", XdotoolKeys::byKeycode("F5")});
         QTRY_COMPARE(button->text(), QStringLiteral("F5..."));
         const qint64 pressed = keyClock.lastPress;
         waitForIdleEnd();

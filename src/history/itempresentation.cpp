@@ -3,11 +3,13 @@
 #include "itempresentation.h"
 
 #include "item.h"
+#include "picturepreviews.h"
 #include "preferences.h"
 
 #include <QColor>
 #include <QCoreApplication>
 #include <QHash>
+#include <QLocale>
 #include <QPainter>
 #include <QPixmap>
 #include <QPixmapCache>
@@ -121,6 +123,14 @@ QString cut(const QString &text, qsizetype limit)
     return text.left(size);
 }
 
+// The preview of a picture item when previews are on and it is ready; asks for it otherwise.
+const PicturePreviews::Preview *readyPreview(const Item &item)
+{
+    if (!Preferences::instance()->showPreviews())
+        return nullptr;
+    return PicturePreviews::instance()->find(item);
+}
+
 } // namespace
 
 QString displayText(const Item &item)
@@ -137,6 +147,13 @@ QString displayText(const Item &item)
     case Sticky:
         return cut(text, limit);
     case Binary:
+        if (const PicturePreviews::Preview *preview = readyPreview(item)) {
+            //: The width and height of a picture, in pixels.
+            const QString size =
+                QObject::tr("%1 x %2").arg(preview->pictureSize.width()).arg(preview->pictureSize.height());
+            return cut(QObject::tr("Binary: %1").arg(text.isEmpty() ? size : size + QLatin1Char(' ') + text),
+                       limit);
+        }
         return cut(QObject::tr("Binary: %1").arg(text), limit);
     case Url:
         return cut(QObject::tr("Url: %1").arg(text), limit);
@@ -161,19 +178,50 @@ QIcon fallbackIcon(const QString &name)
     return it.value();
 }
 
+// The icon of a content type, looked up in the icon theme once. A first lookup of a name searches
+// the theme's folders: without an icon cache (icon-theme.cache) Qt 6.11 takes tens of milliseconds
+// for each name a theme lacks. Icons from the theme follow later changes of it; a fallback is
+// looked up again when the theme's name changes.
+QIcon typeIcon(ContentType type)
+{
+    static QHash<QString, QIcon> icons;
+    static QString themeName;
+    [[maybe_unused]] static const bool releasedAtExit = [] {
+        qAddPostRoutine([] { icons.clear(); });
+        return true;
+    }();
+    const QString name = iconName(type);
+    if (name.isEmpty())
+        return QIcon();
+    if (QIcon::themeName() != themeName) {
+        icons.clear();
+        themeName = QIcon::themeName();
+    }
+    auto it = icons.constFind(name);
+    if (it == icons.constEnd())
+        it = icons.insert(name, QIcon::fromTheme(name, fallbackIcon(name)));
+    return it.value();
+}
+
 } // namespace
 
 QIcon typeIcon(const Item &item)
 {
-    const QString name = iconName(item.contentType());
-    if (name.isEmpty())
-        return QIcon();
-    return QIcon::fromTheme(name, fallbackIcon(name));
+    return typeIcon(item.contentType());
+}
+
+void prepareIcons()
+{
+    for (const ContentType type : {PlainText, RichText, Binary, Url, Sticky})
+        typeIcon(type);
 }
 
 QIcon itemIcon(const Item &item)
 {
-    if (!Preferences::instance()->platformExtensions())
+    const bool coloured = Preferences::instance()->platformExtensions();
+    if (const PicturePreviews::Preview *preview = readyPreview(item))
+        return PicturePreviews::icon(*preview, coloured ? modeColour(item.mode()) : QColor());
+    if (!coloured)
         return typeIcon(item);
 
     const QString key = QStringLiteral("%1_%2").arg(uint(item.contentType())).arg(int(item.mode()));
@@ -193,7 +241,23 @@ QIcon itemIcon(const Item &item)
 
 QString toolTip(const Item &item)
 {
-    return QStringLiteral("%1: %2").arg(modeText(item.mode()), typeText(item.contentType()));
+    const QString line = QStringLiteral("%1: %2").arg(modeText(item.mode()), typeText(item.contentType()));
+    const PicturePreviews::Preview *preview = readyPreview(item);
+    if (!preview)
+        return line;
+    const QSize shown = PictureDecoder::fitted(preview->pictureSize, PictureDecoder::previewSize);
+    return QStringLiteral("<p style=\"white-space:pre\">%1</p><p><img src=\"%2\" width=\"%3\" "
+                          "height=\"%4\"></p><p>%5</p>")
+        .arg(line.toHtmlEscaped(), PicturePreviews::toolTipImage(*preview).toString())
+        .arg(shown.width())
+        .arg(shown.height())
+        //: The size of a picture's file; the number is written as the language writes numbers.
+        .arg(QObject::tr("%1 bytes").arg(QLocale().toString(preview->byteSize)).toHtmlEscaped());
+}
+
+void prepare(const Item &item)
+{
+    readyPreview(item);
 }
 
 } // namespace Morv::ItemPresentation

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 
 #include "item.h"
+#include "itemmimedata.h"
 #include "ksystemclipboard_fake.h"
 #include "testenvironment.h"
 
@@ -125,6 +126,17 @@ private Q_SLOTS:
         QVERIFY(item.isValid());
         QCOMPARE(int(item.contentType()), type);
         QCOMPARE(item.text(), text);
+    }
+
+    // What a paste into a Qt program asks of a chosen item of links: the list as links, and as the
+    // text of an offer of links alone. Qt 6.11 leaves making links of the bytes to the mime data.
+    void theLinksOfAChosenItemAreLinks()
+    {
+        const QByteArray list("file:///tmp/a%20b.txt\r\nfile:///home/c\r\n");
+        const Morv::ItemMimeData mime(capture({{"text/uri-list", list}}));
+        QCOMPARE(mime.urls(), (QList<QUrl>{QUrl("file:///tmp/a b.txt"), QUrl("file:///home/c")}));
+        QCOMPARE(mime.text(), QStringLiteral("file:///tmp/a b.txt\nfile:///home/c\n"));
+        QCOMPARE(mime.data("text/uri-list"), list);
     }
 
     void anEmptyClipboardGivesAnInvalidItem_data()

@@ -8,6 +8,9 @@
 
 #include <memory>
 
+#include <poll.h>
+#include <unistd.h>
+
 using namespace WaylandDesktop;
 
 namespace {
@@ -37,6 +40,49 @@ QString settingsState()
     const QFileInfo info(settingsFile());
     return info.lastModified().toString(Qt::ISODateWithMs) + QString::fromLatin1(settingsBytes().toHex());
 }
+
+// A private X server beside sway (whose own Xwayland the rig leaves off), as a session with an X
+// display reachable has; ended with the object.
+class XServer
+{
+public:
+    // Starts it on a free display and waits until it says which (-displayfd), as the rig does.
+    bool start()
+    {
+        int fds[2];
+        if (pipe(fds) != 0)
+            return false;
+        // The write end is inherited: QProcess leaves descriptors without close-on-exec open.
+        server.setStandardOutputFile(QProcess::nullDevice());
+        server.setStandardErrorFile(QProcess::nullDevice());
+        server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QString::number(fds[1]),
+                                              QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        ::close(fds[1]);
+        QByteArray number;
+        QDeadlineTimer timer(deadline);
+        pollfd reader{fds[0], POLLIN, 0};
+        char c = 0;
+        while (server.waitForStarted() && ::poll(&reader, 1, int(timer.remainingTime())) == 1 &&
+               ::read(fds[0], &c, 1) == 1 && c != '\n')
+            number.append(c);
+        ::close(fds[0]);
+        display = ':' + number;
+        return c == '\n' && !number.isEmpty();
+    }
+
+    ~XServer()
+    {
+        server.terminate();
+        if (!server.waitForFinished(deadline))
+            server.kill();
+        server.waitForFinished();
+    }
+
+    QByteArray display;
+
+private:
+    QProcess server;
+};
 
 } // namespace
 
@@ -185,6 +231,34 @@ private Q_SLOTS:
 
         QCOMPARE(applet->stop(SIGTERM), 0);
         QCOMPARE(storedTexts(), QStringList({"kept", "start"}));
+    }
+
+    // A Wayland session with an X display reachable, Qt's platform left to the session: where the
+    // compositor offers data-control the program stays a Wayland client and watches through it.
+    void staysOnWaylandWhereTheCompositorOffersDataControl()
+    {
+        XServer x11;
+        QVERIFY(x11.start());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        environment.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
+        environment.insert(QStringLiteral("DISPLAY"), QString::fromLatin1(x11.display));
+        QVERIFY(copy("there before the start"));
+        applet = std::make_unique<Applet>();
+        applet->process.setProcessEnvironment(environment);
+        QVERIFY(applet->startAndWait());
+        QVERIFY(waitUntil([] { return storedTexts() == QStringList{"there before the start"}; }));
+        QVERIFY(copy("copied on Wayland"));
+        QVERIFY(waitUntil([] { return storedTexts().value(0) == QLatin1String("copied on Wayland"); }));
+
+        // Its menu is a window of sway's (an X client's would be on the X server alone).
+        QVERIFY(openMenu());
+        QCOMPARE(menuWindow().pid, applet->pid());
+        QVERIFY(callShow());
+        QVERIFY(waitUntil(menuClosed));
+        const QByteArray errors = applet->standardError();
+        QVERIFY2(!errors.contains("runs on the X display"), errors.constData());
+        QVERIFY2(!errors.contains("will not be seen"), errors.constData());
     }
 
     void aSecondInstanceLeavesTheFirstAlone()

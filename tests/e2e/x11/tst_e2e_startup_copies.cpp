@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 
 #include "desktop.h"
+#include "x11owners.h"
 
 #include <QElapsedTimer>
 
@@ -113,6 +114,57 @@ private Q_SLOTS:
             qPrintable(QStringLiteral("stored: \"%1\"").arg(storedTexts().join(QLatin1String("\", \"")))));
         for (const Morv::Item &item : storedHistory())
             QVERIFY(!item.content().value(QStringLiteral("text/plain")).isNull());
+        QCOMPARE(applet.stop(), 0);
+    }
+
+    // Other programs hand us times of their own choosing, which may be ahead of the server's clock
+    // (a clock of their own, a bug): a paste of our content, a tray host's XEmbed message. Qt takes
+    // such times as its own. Neither our later writes nor the copies made after them may depend on
+    // them: the restore owns the clipboard, the next copy is taken.
+    void aTimeAheadOfTheServerLeavesWritesAndCaptureWorking_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::newRow("a paste") << QStringLiteral("paste");
+        QTest::newRow("the tray host") << QStringLiteral("tray");
+    }
+
+    void aTimeAheadOfTheServerLeavesWritesAndCaptureWorking()
+    {
+        QFETCH(QString, from);
+        removeSettings();
+        Applet applet;
+        QVERIFY(applet.startAndWait());
+        SelectionProbe probe;
+        QVERIFY(probe.isValid());
+
+        // Copied, then its owner quits: the applet puts it back and owns the clipboard.
+        const auto copyAndQuit = [](const QByteArray &text) {
+            OwnerProcess owner;
+            owner.start(QStringLiteral("xclip"), {QStringLiteral("-quiet"), QStringLiteral("-selection"),
+                                                  QStringLiteral("clipboard")});
+            owner.write(text);
+            owner.closeWriteChannel();
+            return waitUntil([&text] { return storedTexts().value(0) == QString::fromUtf8(text); });
+        };
+        QVERIFY(copyAndQuit("first"));
+        QVERIFY2(waitUntil([] { return paste() == "first"; }), "the emptied clipboard was not restored");
+
+        const quint32 tenMinutes = 10 * 60 * 1000;
+        if (from == QLatin1String("paste")) {
+            QVERIFY2(probe.askAhead(QByteArrayLiteral("UTF8_STRING"), tenMinutes),
+                     "the paste was not answered");
+        } else {
+            const QString icon = trayIconWindow();
+            QVERIFY(!icon.isEmpty());
+            QVERIFY(probe.sendXEmbedAhead(icon.toUInt(), tenMinutes));
+        }
+
+        QVERIFY(copyAndQuit("second"));
+        QVERIFY2(waitUntil([] { return paste() == "second"; }),
+                 "after a time ahead of the server, the restore no longer owns the clipboard");
+        QVERIFY2(copyAndWait("third"), "after a time ahead of the server, a copy is no longer taken");
+        QCOMPARE(storedTexts().mid(0, 3),
+                 QStringList({QStringLiteral("third"), QStringLiteral("second"), QStringLiteral("first")}));
         QCOMPARE(applet.stop(), 0);
     }
 };

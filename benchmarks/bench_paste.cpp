@@ -7,6 +7,8 @@
 //     starts right after the choice, and is repeated every 20 ms until it gets them (a paste that
 //     comes before the read ahead has ended gets a refusal);
 //   - the same for a second paste, and for a new choice of the same entry (a text chosen between);
+//     for the second paste also the processor time the GUI thread used meanwhile, which the load
+//     of the machine does not change;
 //   - with --wait-for-read, the first paste waits until the read ahead has ended, and the stall
 //     until then is measured on its own;
 //   - what reading and checking the file costs, done on the GUI thread as a paste once did.
@@ -35,6 +37,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <ctime>
 
 using Morv::ContentFileStore;
 using namespace StallMeasure;
@@ -47,8 +50,18 @@ struct Paste
 {
     double stall = 0;   // ms, the longest of the GUI thread
     double elapsed = 0; // ms, from the choice (or the first try) to the bytes
+    double busy = 0;    // ms of processor time the GUI thread used meanwhile
     int refused = 0;    // pastes that came before the read ahead had ended
 };
+
+// The processor time the calling thread has used, in ms: what the GUI thread spent, whatever the
+// load of the machine.
+double threadTime()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1000 + double(now.tv_nsec) / 1e6;
+}
 
 // Runs the pastes. A shell started while this process is small starts them: forking this process,
 // which holds the pictures read ahead, would cost the GUI thread milliseconds of its own.
@@ -77,6 +90,7 @@ public:
     {
         StallMeter meter;
         const Clock::time_point started = Clock::now();
+        const double busyBefore = threadTime();
         meter.start();
         bool pasted = false;
         while (!pasted && msBetween(started, Clock::now()) < 60000) {
@@ -91,6 +105,7 @@ public:
         }
         result->stall = meter.stop();
         result->elapsed = msBetween(started, Clock::now());
+        result->busy = threadTime() - busyBefore;
         if (!pasted)
             return false;
         QFile file(into);
@@ -170,13 +185,16 @@ int main(int argc, char *argv[])
 
     QTextStream out(stdout);
     StallMeter idle;
+    const double idleBefore = threadTime();
     idle.start();
     waitFor([] { return false; }, 2000);
     out << QStringLiteral("| longest GUI stall with nothing to do (2 s) | %1 ms | | |\n")
                .arg(idle.stop(), 0, 'f', 1);
+    out << QStringLiteral("| the GUI thread's processor time meanwhile, per second | %1 ms | | |\n")
+               .arg((threadTime() - idleBefore) / 2, 0, 'f', 1);
 
-    QList<double> readStalls, readTimes, firstStalls, firstTimes, secondStalls, againStalls, refusals,
-        readOnGui;
+    QList<double> readStalls, readTimes, firstStalls, firstTimes, secondStalls, secondBusy, secondTimes,
+        againStalls, refusals, readOnGui;
     for (int run = 0; run < runs; ++run) {
         const QString name = QStringLiteral("picture %1").arg(run);
         Paste first, second, again;
@@ -206,6 +224,8 @@ int main(int argc, char *argv[])
         firstTimes.append(first.elapsed);
         refusals.append(first.refused);
         secondStalls.append(second.stall);
+        secondBusy.append(second.busy);
+        secondTimes.append(second.elapsed);
         againStalls.append(again.stall);
 
         QString problem;
@@ -242,6 +262,8 @@ int main(int argc, char *argv[])
                .arg(percentile(refusals, 0.5))
                .arg(percentile(refusals, 1.0));
     row(QStringLiteral("longest GUI stall, a second paste"), secondStalls, QStringLiteral("<= 16 ms"));
+    row(QStringLiteral("the GUI thread's processor time during a second paste"), secondBusy, QString());
+    row(QStringLiteral("a second paste, start of the paster to its exit"), secondTimes, QString());
     row(QStringLiteral("longest GUI stall, the entry chosen again and pasted"), againStalls,
         QStringLiteral("<= 16 ms"));
     row(QStringLiteral("reading and checking the file on the GUI thread (as a first paste once did)"),

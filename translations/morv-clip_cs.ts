@@ -9,6 +9,45 @@
     </message>
 </context>
 <context>
+    <name>Morv::PastingPage</name>
+    <message>
+        <source>Pasting</source>
+        <translation>Vkládání</translation>
+    </message>
+    <message>
+        <source>After an entry is chosen, press the paste keys in the window that had the focus before the menu opened</source>
+        <translation>Po výběru položky stisknout klávesy pro vložení v okně, které mělo zaměření před otevřením nabídky</translation>
+    </message>
+    <message>
+        <source>&amp;Paste into the window you came from</source>
+        <translation>&amp;Vložit do okna, odkud jste přišli</translation>
+    </message>
+    <message>
+        <source>&amp;Windows that paste with Ctrl+Shift+V (one window class per line):</source>
+        <translation>&amp;Okna, která vkládají pomocí Ctrl+Shift+V (jedna třída okna na řádek):</translation>
+    </message>
+    <message>
+        <source>Terminals take Ctrl+V as a control character and paste with Ctrl+Shift+V</source>
+        <translation>Terminály berou Ctrl+V jako řídicí znak a vkládají pomocí Ctrl+Shift+V</translation>
+    </message>
+    <message>
+        <source>This compositor does not tell programs which window has the focus: every window gets Ctrl+V.</source>
+        <translation>Tento kompozitor programům neříká, které okno má zaměření: každé okno dostane Ctrl+V.</translation>
+    </message>
+    <message>
+        <source>The X server has no XTEST extension: no keys can be pressed in other windows.</source>
+        <translation>X server nemá rozšíření XTEST: v jiných oknech nelze stisknout žádné klávesy.</translation>
+    </message>
+    <message>
+        <source>This Wayland compositor lets no program press keys in other windows (it offers no virtual keyboard): choose the entry, then paste with Ctrl+V yourself.</source>
+        <translation>Tento kompozitor Waylandu nedovolí žádnému programu stisknout klávesy v jiných oknech (nenabízí virtuální klávesnici): vyberte položku a pak vložte sami pomocí Ctrl+V.</translation>
+    </message>
+    <message>
+        <source>No keys can be pressed in other windows on this platform.</source>
+        <translation>Na této platformě nelze v jiných oknech stisknout žádné klávesy.</translation>
+    </message>
+</context>
+<context>
     <name>Morv::PreferencesDialog</name>
     <message>
         <source>morv-clip Preferences</source>
@@ -186,6 +225,14 @@
         <source>Add New Sticky Item</source>
         <translation>Přidat novou připnutou položku</translation>
     </message>
+    <message>
+        <source>Pictures show a thumbnail and their size in the menu, and a larger preview in the tool tip</source>
+        <translation>Obrázky mají v nabídce miniaturu a svou velikost, v bublinové nápovědě větší náhled</translation>
+    </message>
+    <message>
+        <source>Show previews of pictures</source>
+        <translation>Zobrazovat náhledy obrázků</translation>
+    </message>
 </context>
 <context>
     <name>Morv::Systray</name>
@@ -232,6 +279,18 @@
     <message>
         <source>No</source>
         <translation>Ne</translation>
+    </message>
+    <message>
+        <source>Open the clipboard history</source>
+        <translation>Otevřít historii schránky</translation>
+    </message>
+    <message>
+        <source>Pause history</source>
+        <translation>Pozastavit historii</translation>
+    </message>
+    <message>
+        <source>morv-clip - the clipboard history is paused</source>
+        <translation>morv-clip - historie schránky je pozastavena</translation>
     </message>
 </context>
 <context>
@@ -282,6 +341,16 @@
     <message>
         <source>Url: %1</source>
         <translation>URL: %1</translation>
+    </message>
+    <message>
+        <source>%1 x %2</source>
+        <extracomment>The width and height of a picture, in pixels.</extracomment>
+        <translation>%1 × %2</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <extracomment>The size of a picture&apos;s file; the number is written as the language writes numbers.</extracomment>
+        <translation>Velikost v bajtech: %1</translation>
     </message>
 </context>
 </TS>

@@ -9,6 +9,45 @@
     </message>
 </context>
 <context>
+    <name>Morv::PastingPage</name>
+    <message>
+        <source>Pasting</source>
+        <translation>Einfügen</translation>
+    </message>
+    <message>
+        <source>After an entry is chosen, press the paste keys in the window that had the focus before the menu opened</source>
+        <translation>Nach der Wahl eines Eintrags die Tasten zum Einfügen in dem Fenster drücken, das vor dem Öffnen des Menüs den Fokus hatte</translation>
+    </message>
+    <message>
+        <source>&amp;Paste into the window you came from</source>
+        <translation>In das Fenster &amp;einfügen, aus dem Sie kamen</translation>
+    </message>
+    <message>
+        <source>&amp;Windows that paste with Ctrl+Shift+V (one window class per line):</source>
+        <translation>&amp;Fenster, die mit Strg+Umschalt+V einfügen (eine Fensterklasse pro Zeile):</translation>
+    </message>
+    <message>
+        <source>Terminals take Ctrl+V as a control character and paste with Ctrl+Shift+V</source>
+        <translation>Terminals verstehen Strg+V als Steuerzeichen und fügen mit Strg+Umschalt+V ein</translation>
+    </message>
+    <message>
+        <source>This compositor does not tell programs which window has the focus: every window gets Ctrl+V.</source>
+        <translation>Dieser Compositor verrät Programmen nicht, welches Fenster den Fokus hat: Jedes Fenster erhält Strg+V.</translation>
+    </message>
+    <message>
+        <source>The X server has no XTEST extension: no keys can be pressed in other windows.</source>
+        <translation>Der X-Server hat keine XTEST-Erweiterung: In anderen Fenstern können keine Tasten gedrückt werden.</translation>
+    </message>
+    <message>
+        <source>This Wayland compositor lets no program press keys in other windows (it offers no virtual keyboard): choose the entry, then paste with Ctrl+V yourself.</source>
+        <translation>Dieser Wayland-Compositor lässt kein Programm Tasten in anderen Fenstern drücken (er bietet keine virtuelle Tastatur an): Wählen Sie den Eintrag und fügen Sie dann selbst mit Strg+V ein.</translation>
+    </message>
+    <message>
+        <source>No keys can be pressed in other windows on this platform.</source>
+        <translation>Auf dieser Plattform können in anderen Fenstern keine Tasten gedrückt werden.</translation>
+    </message>
+</context>
+<context>
     <name>Morv::PreferencesDialog</name>
     <message>
         <source>morv-clip Preferences</source>
@@ -186,6 +225,14 @@
         <source>Add New Sticky Item</source>
         <translation>Neuen festen Eintrag hinzufügen</translation>
     </message>
+    <message>
+        <source>Pictures show a thumbnail and their size in the menu, and a larger preview in the tool tip</source>
+        <translation>Bilder zeigen im Menü ein Vorschaubild und ihre Größe, im Tooltip eine größere Vorschau</translation>
+    </message>
+    <message>
+        <source>Show previews of pictures</source>
+        <translation>Vorschau von Bildern anzeigen</translation>
+    </message>
 </context>
 <context>
     <name>Morv::Systray</name>
@@ -232,6 +279,18 @@
     <message>
         <source>No</source>
         <translation>Nein</translation>
+    </message>
+    <message>
+        <source>Open the clipboard history</source>
+        <translation>Verlauf der Zwischenablage öffnen</translation>
+    </message>
+    <message>
+        <source>Pause history</source>
+        <translation>Verlauf anhalten</translation>
+    </message>
+    <message>
+        <source>morv-clip - the clipboard history is paused</source>
+        <translation>morv-clip - der Verlauf der Zwischenablage ist angehalten</translation>
     </message>
 </context>
 <context>
@@ -282,6 +341,16 @@
     <message>
         <source>Url: %1</source>
         <translation>URL: %1</translation>
+    </message>
+    <message>
+        <source>%1 x %2</source>
+        <extracomment>The width and height of a picture, in pixels.</extracomment>
+        <translation>%1 × %2</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <extracomment>The size of a picture&apos;s file; the number is written as the language writes numbers.</extracomment>
+        <translation>%1 Bytes</translation>
     </message>
 </context>
 </TS>

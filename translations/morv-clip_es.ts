@@ -9,6 +9,45 @@
     </message>
 </context>
 <context>
+    <name>Morv::PastingPage</name>
+    <message>
+        <source>Pasting</source>
+        <translation>Pegado</translation>
+    </message>
+    <message>
+        <source>After an entry is chosen, press the paste keys in the window that had the focus before the menu opened</source>
+        <translation>Tras elegir una entrada, pulsar las teclas de pegar en la ventana que tenía el foco antes de abrirse el menú</translation>
+    </message>
+    <message>
+        <source>&amp;Paste into the window you came from</source>
+        <translation>&amp;Pegar en la ventana de la que viene</translation>
+    </message>
+    <message>
+        <source>&amp;Windows that paste with Ctrl+Shift+V (one window class per line):</source>
+        <translation>&amp;Ventanas que pegan con Ctrl+Mayús+V (una clase de ventana por línea):</translation>
+    </message>
+    <message>
+        <source>Terminals take Ctrl+V as a control character and paste with Ctrl+Shift+V</source>
+        <translation>Los terminales toman Ctrl+V como carácter de control y pegan con Ctrl+Mayús+V</translation>
+    </message>
+    <message>
+        <source>This compositor does not tell programs which window has the focus: every window gets Ctrl+V.</source>
+        <translation>Este compositor no dice a los programas qué ventana tiene el foco: todas las ventanas reciben Ctrl+V.</translation>
+    </message>
+    <message>
+        <source>The X server has no XTEST extension: no keys can be pressed in other windows.</source>
+        <translation>El servidor X no tiene la extensión XTEST: no se pueden pulsar teclas en otras ventanas.</translation>
+    </message>
+    <message>
+        <source>This Wayland compositor lets no program press keys in other windows (it offers no virtual keyboard): choose the entry, then paste with Ctrl+V yourself.</source>
+        <translation>Este compositor de Wayland no deja que ningún programa pulse teclas en otras ventanas (no ofrece teclado virtual): elija la entrada y pegue usted mismo con Ctrl+V.</translation>
+    </message>
+    <message>
+        <source>No keys can be pressed in other windows on this platform.</source>
+        <translation>En esta plataforma no se pueden pulsar teclas en otras ventanas.</translation>
+    </message>
+</context>
+<context>
     <name>Morv::PreferencesDialog</name>
     <message>
         <source>morv-clip Preferences</source>
@@ -186,6 +225,14 @@
         <source>Add New Sticky Item</source>
         <translation>Añadir nuevo elemento fijo</translation>
     </message>
+    <message>
+        <source>Pictures show a thumbnail and their size in the menu, and a larger preview in the tool tip</source>
+        <translation>Las imágenes muestran en el menú una miniatura y su tamaño, y en la descripción emergente una vista previa más grande</translation>
+    </message>
+    <message>
+        <source>Show previews of pictures</source>
+        <translation>Mostrar vistas previas de las imágenes</translation>
+    </message>
 </context>
 <context>
     <name>Morv::Systray</name>
@@ -232,6 +279,18 @@
     <message>
         <source>No</source>
         <translation>No</translation>
+    </message>
+    <message>
+        <source>Open the clipboard history</source>
+        <translation>Abrir el historial del portapapeles</translation>
+    </message>
+    <message>
+        <source>Pause history</source>
+        <translation>Pausar el historial</translation>
+    </message>
+    <message>
+        <source>morv-clip - the clipboard history is paused</source>
+        <translation>morv-clip - el historial del portapapeles está en pausa</translation>
     </message>
 </context>
 <context>
@@ -282,6 +341,16 @@
     <message>
         <source>Url: %1</source>
         <translation>URL: %1</translation>
+    </message>
+    <message>
+        <source>%1 x %2</source>
+        <extracomment>The width and height of a picture, in pixels.</extracomment>
+        <translation>%1 × %2</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <extracomment>The size of a picture&apos;s file; the number is written as the language writes numbers.</extracomment>
+        <translation>%1 bytes</translation>
     </message>
 </context>
 </TS>

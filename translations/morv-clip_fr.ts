@@ -9,6 +9,45 @@
     </message>
 </context>
 <context>
+    <name>Morv::PastingPage</name>
+    <message>
+        <source>Pasting</source>
+        <translation>Collage</translation>
+    </message>
+    <message>
+        <source>After an entry is chosen, press the paste keys in the window that had the focus before the menu opened</source>
+        <translation>Après le choix d’une entrée, appuyer sur les touches de collage dans la fenêtre qui avait le focus avant l’ouverture du menu</translation>
+    </message>
+    <message>
+        <source>&amp;Paste into the window you came from</source>
+        <translation>&amp;Coller dans la fenêtre d’où vous venez</translation>
+    </message>
+    <message>
+        <source>&amp;Windows that paste with Ctrl+Shift+V (one window class per line):</source>
+        <translation>&amp;Fenêtres qui collent avec Ctrl+Maj+V (une classe de fenêtre par ligne)&#xa0;:</translation>
+    </message>
+    <message>
+        <source>Terminals take Ctrl+V as a control character and paste with Ctrl+Shift+V</source>
+        <translation>Les terminaux prennent Ctrl+V pour un caractère de contrôle et collent avec Ctrl+Maj+V</translation>
+    </message>
+    <message>
+        <source>This compositor does not tell programs which window has the focus: every window gets Ctrl+V.</source>
+        <translation>Ce compositeur n’indique pas aux programmes quelle fenêtre a le focus&#xa0;: chaque fenêtre reçoit Ctrl+V.</translation>
+    </message>
+    <message>
+        <source>The X server has no XTEST extension: no keys can be pressed in other windows.</source>
+        <translation>Le serveur X n’a pas l’extension XTEST&#xa0;: aucune touche ne peut être pressée dans d’autres fenêtres.</translation>
+    </message>
+    <message>
+        <source>This Wayland compositor lets no program press keys in other windows (it offers no virtual keyboard): choose the entry, then paste with Ctrl+V yourself.</source>
+        <translation>Ce compositeur Wayland ne laisse aucun programme presser des touches dans d’autres fenêtres (il n’offre pas de clavier virtuel)&#xa0;: choisissez l’entrée, puis collez vous-même avec Ctrl+V.</translation>
+    </message>
+    <message>
+        <source>No keys can be pressed in other windows on this platform.</source>
+        <translation>Aucune touche ne peut être pressée dans d’autres fenêtres sur cette plate-forme.</translation>
+    </message>
+</context>
+<context>
     <name>Morv::PreferencesDialog</name>
     <message>
         <source>morv-clip Preferences</source>
@@ -186,6 +225,14 @@
         <source>Add New Sticky Item</source>
         <translation>Ajouter un élément épinglé</translation>
     </message>
+    <message>
+        <source>Pictures show a thumbnail and their size in the menu, and a larger preview in the tool tip</source>
+        <translation>Les images affichent une vignette et leur taille dans le menu, et un aperçu plus grand dans l’infobulle</translation>
+    </message>
+    <message>
+        <source>Show previews of pictures</source>
+        <translation>Afficher un aperçu des images</translation>
+    </message>
 </context>
 <context>
     <name>Morv::Systray</name>
@@ -232,6 +279,18 @@
     <message>
         <source>No</source>
         <translation>Non</translation>
+    </message>
+    <message>
+        <source>Open the clipboard history</source>
+        <translation>Ouvrir l’historique du presse-papiers</translation>
+    </message>
+    <message>
+        <source>Pause history</source>
+        <translation>Mettre l’historique en pause</translation>
+    </message>
+    <message>
+        <source>morv-clip - the clipboard history is paused</source>
+        <translation>morv-clip - l’historique du presse-papiers est en pause</translation>
     </message>
 </context>
 <context>
@@ -282,6 +341,16 @@
     <message>
         <source>Url: %1</source>
         <translation>URL&#xa0;: %1</translation>
+    </message>
+    <message>
+        <source>%1 x %2</source>
+        <extracomment>The width and height of a picture, in pixels.</extracomment>
+        <translation>%1 × %2</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <extracomment>The size of a picture&apos;s file; the number is written as the language writes numbers.</extracomment>
+        <translation>%1 octets</translation>
     </message>
 </context>
 </TS>

@@ -9,6 +9,45 @@
     </message>
 </context>
 <context>
+    <name>Morv::PastingPage</name>
+    <message>
+        <source>Pasting</source>
+        <translation>Incollare</translation>
+    </message>
+    <message>
+        <source>After an entry is chosen, press the paste keys in the window that had the focus before the menu opened</source>
+        <translation>Dopo la scelta di una voce, premere i tasti per incollare nella finestra che aveva il focus prima dell’apertura del menu</translation>
+    </message>
+    <message>
+        <source>&amp;Paste into the window you came from</source>
+        <translation>&amp;Incolla nella finestra da cui provieni</translation>
+    </message>
+    <message>
+        <source>&amp;Windows that paste with Ctrl+Shift+V (one window class per line):</source>
+        <translation>&amp;Finestre che incollano con Ctrl+Maiusc+V (una classe di finestra per riga):</translation>
+    </message>
+    <message>
+        <source>Terminals take Ctrl+V as a control character and paste with Ctrl+Shift+V</source>
+        <translation>I terminali prendono Ctrl+V come carattere di controllo e incollano con Ctrl+Maiusc+V</translation>
+    </message>
+    <message>
+        <source>This compositor does not tell programs which window has the focus: every window gets Ctrl+V.</source>
+        <translation>Questo compositor non dice ai programmi quale finestra ha il focus: ogni finestra riceve Ctrl+V.</translation>
+    </message>
+    <message>
+        <source>The X server has no XTEST extension: no keys can be pressed in other windows.</source>
+        <translation>Il server X non ha l’estensione XTEST: non si possono premere tasti in altre finestre.</translation>
+    </message>
+    <message>
+        <source>This Wayland compositor lets no program press keys in other windows (it offers no virtual keyboard): choose the entry, then paste with Ctrl+V yourself.</source>
+        <translation>Questo compositor Wayland non permette ad alcun programma di premere tasti in altre finestre (non offre una tastiera virtuale): scegli la voce, poi incolla tu stesso con Ctrl+V.</translation>
+    </message>
+    <message>
+        <source>No keys can be pressed in other windows on this platform.</source>
+        <translation>Su questa piattaforma non si possono premere tasti in altre finestre.</translation>
+    </message>
+</context>
+<context>
     <name>Morv::PreferencesDialog</name>
     <message>
         <source>morv-clip Preferences</source>
@@ -186,6 +225,14 @@
         <source>Add New Sticky Item</source>
         <translation>Aggiungi nuovo elemento fisso</translation>
     </message>
+    <message>
+        <source>Pictures show a thumbnail and their size in the menu, and a larger preview in the tool tip</source>
+        <translation>Le immagini mostrano nel menu una miniatura e le loro dimensioni, e nel suggerimento un’anteprima più grande</translation>
+    </message>
+    <message>
+        <source>Show previews of pictures</source>
+        <translation>Mostra le anteprime delle immagini</translation>
+    </message>
 </context>
 <context>
     <name>Morv::Systray</name>
@@ -232,6 +279,18 @@
     <message>
         <source>No</source>
         <translation>No</translation>
+    </message>
+    <message>
+        <source>Open the clipboard history</source>
+        <translation>Apri la cronologia degli appunti</translation>
+    </message>
+    <message>
+        <source>Pause history</source>
+        <translation>Sospendi la cronologia</translation>
+    </message>
+    <message>
+        <source>morv-clip - the clipboard history is paused</source>
+        <translation>morv-clip - la cronologia degli appunti è sospesa</translation>
     </message>
 </context>
 <context>
@@ -282,6 +341,16 @@
     <message>
         <source>Url: %1</source>
         <translation>URL: %1</translation>
+    </message>
+    <message>
+        <source>%1 x %2</source>
+        <extracomment>The width and height of a picture, in pixels.</extracomment>
+        <translation>%1 × %2</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <extracomment>The size of a picture&apos;s file; the number is written as the language writes numbers.</extracomment>
+        <translation>%1 byte</translation>
     </message>
 </context>
 </TS>

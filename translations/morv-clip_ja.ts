@@ -9,6 +9,45 @@
     </message>
 </context>
 <context>
+    <name>Morv::PastingPage</name>
+    <message>
+        <source>Pasting</source>
+        <translation>貼り付け</translation>
+    </message>
+    <message>
+        <source>After an entry is chosen, press the paste keys in the window that had the focus before the menu opened</source>
+        <translation>項目を選んだ後、メニューを開く前にフォーカスがあったウィンドウで貼り付けのキーを押します</translation>
+    </message>
+    <message>
+        <source>&amp;Paste into the window you came from</source>
+        <translation>元のウィンドウに貼り付ける(&amp;P)</translation>
+    </message>
+    <message>
+        <source>&amp;Windows that paste with Ctrl+Shift+V (one window class per line):</source>
+        <translation>Ctrl+Shift+V で貼り付けるウィンドウ (1 行に 1 つのウィンドウクラス)(&amp;W):</translation>
+    </message>
+    <message>
+        <source>Terminals take Ctrl+V as a control character and paste with Ctrl+Shift+V</source>
+        <translation>端末は Ctrl+V を制御文字として扱い、Ctrl+Shift+V で貼り付けます</translation>
+    </message>
+    <message>
+        <source>This compositor does not tell programs which window has the focus: every window gets Ctrl+V.</source>
+        <translation>このコンポジターはどのウィンドウにフォーカスがあるかをプログラムに知らせません: すべてのウィンドウに Ctrl+V が送られます。</translation>
+    </message>
+    <message>
+        <source>The X server has no XTEST extension: no keys can be pressed in other windows.</source>
+        <translation>X サーバーに XTEST 拡張がありません: 他のウィンドウでキーを押すことはできません。</translation>
+    </message>
+    <message>
+        <source>This Wayland compositor lets no program press keys in other windows (it offers no virtual keyboard): choose the entry, then paste with Ctrl+V yourself.</source>
+        <translation>この Wayland コンポジターは、他のウィンドウでのキー入力をどのプログラムにも許可していません (仮想キーボードを提供していません): 項目を選んでから、ご自身で Ctrl+V で貼り付けてください。</translation>
+    </message>
+    <message>
+        <source>No keys can be pressed in other windows on this platform.</source>
+        <translation>このプラットフォームでは他のウィンドウでキーを押すことはできません。</translation>
+    </message>
+</context>
+<context>
     <name>Morv::PreferencesDialog</name>
     <message>
         <source>morv-clip Preferences</source>
@@ -186,6 +225,14 @@
         <source>Add New Sticky Item</source>
         <translation>新しい固定アイテムを追加</translation>
     </message>
+    <message>
+        <source>Pictures show a thumbnail and their size in the menu, and a larger preview in the tool tip</source>
+        <translation>画像はメニューにサムネイルとサイズを、ツールチップに大きなプレビューを表示します</translation>
+    </message>
+    <message>
+        <source>Show previews of pictures</source>
+        <translation>画像のプレビューを表示する</translation>
+    </message>
 </context>
 <context>
     <name>Morv::Systray</name>
@@ -232,6 +279,18 @@
     <message>
         <source>No</source>
         <translation>いいえ</translation>
+    </message>
+    <message>
+        <source>Open the clipboard history</source>
+        <translation>クリップボード履歴を開く</translation>
+    </message>
+    <message>
+        <source>Pause history</source>
+        <translation>履歴を一時停止</translation>
+    </message>
+    <message>
+        <source>morv-clip - the clipboard history is paused</source>
+        <translation>morv-clip - クリップボードの履歴は一時停止中です</translation>
     </message>
 </context>
 <context>
@@ -282,6 +341,16 @@
     <message>
         <source>Url: %1</source>
         <translation>URL: %1</translation>
+    </message>
+    <message>
+        <source>%1 x %2</source>
+        <extracomment>The width and height of a picture, in pixels.</extracomment>
+        <translation>%1 × %2</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <extracomment>The size of a picture&apos;s file; the number is written as the language writes numbers.</extracomment>
+        <translation>%1 バイト</translation>
     </message>
 </context>
 </TS>

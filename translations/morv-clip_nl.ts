@@ -9,6 +9,45 @@
     </message>
 </context>
 <context>
+    <name>Morv::PastingPage</name>
+    <message>
+        <source>Pasting</source>
+        <translation>Plakken</translation>
+    </message>
+    <message>
+        <source>After an entry is chosen, press the paste keys in the window that had the focus before the menu opened</source>
+        <translation>Na het kiezen van een item de plaktoetsen indrukken in het venster dat de focus had voordat het menu openging</translation>
+    </message>
+    <message>
+        <source>&amp;Paste into the window you came from</source>
+        <translation>&amp;Plakken in het venster waar u vandaan kwam</translation>
+    </message>
+    <message>
+        <source>&amp;Windows that paste with Ctrl+Shift+V (one window class per line):</source>
+        <translation>&amp;Vensters die plakken met Ctrl+Shift+V (één vensterklasse per regel):</translation>
+    </message>
+    <message>
+        <source>Terminals take Ctrl+V as a control character and paste with Ctrl+Shift+V</source>
+        <translation>Terminals vatten Ctrl+V op als stuurteken en plakken met Ctrl+Shift+V</translation>
+    </message>
+    <message>
+        <source>This compositor does not tell programs which window has the focus: every window gets Ctrl+V.</source>
+        <translation>Deze compositor vertelt programma’s niet welk venster de focus heeft: elk venster krijgt Ctrl+V.</translation>
+    </message>
+    <message>
+        <source>The X server has no XTEST extension: no keys can be pressed in other windows.</source>
+        <translation>De X-server heeft geen XTEST-uitbreiding: er kunnen geen toetsen in andere vensters worden ingedrukt.</translation>
+    </message>
+    <message>
+        <source>This Wayland compositor lets no program press keys in other windows (it offers no virtual keyboard): choose the entry, then paste with Ctrl+V yourself.</source>
+        <translation>Deze Wayland-compositor laat geen enkel programma toetsen in andere vensters indrukken (hij biedt geen virtueel toetsenbord): kies het item en plak daarna zelf met Ctrl+V.</translation>
+    </message>
+    <message>
+        <source>No keys can be pressed in other windows on this platform.</source>
+        <translation>Op dit platform kunnen geen toetsen in andere vensters worden ingedrukt.</translation>
+    </message>
+</context>
+<context>
     <name>Morv::PreferencesDialog</name>
     <message>
         <source>morv-clip Preferences</source>
@@ -186,6 +225,14 @@
         <source>Add New Sticky Item</source>
         <translation>Nieuw vastgezet item toevoegen</translation>
     </message>
+    <message>
+        <source>Pictures show a thumbnail and their size in the menu, and a larger preview in the tool tip</source>
+        <translation>Afbeeldingen tonen in het menu een miniatuur en hun afmetingen, en in de tooltip een groter voorbeeld</translation>
+    </message>
+    <message>
+        <source>Show previews of pictures</source>
+        <translation>Voorbeelden van afbeeldingen tonen</translation>
+    </message>
 </context>
 <context>
     <name>Morv::Systray</name>
@@ -232,6 +279,18 @@
     <message>
         <source>No</source>
         <translation>Nee</translation>
+    </message>
+    <message>
+        <source>Open the clipboard history</source>
+        <translation>Klembordgeschiedenis openen</translation>
+    </message>
+    <message>
+        <source>Pause history</source>
+        <translation>Geschiedenis pauzeren</translation>
+    </message>
+    <message>
+        <source>morv-clip - the clipboard history is paused</source>
+        <translation>morv-clip - de klembordgeschiedenis is gepauzeerd</translation>
     </message>
 </context>
 <context>
@@ -282,6 +341,16 @@
     <message>
         <source>Url: %1</source>
         <translation>URL: %1</translation>
+    </message>
+    <message>
+        <source>%1 x %2</source>
+        <extracomment>The width and height of a picture, in pixels.</extracomment>
+        <translation>%1 × %2</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <extracomment>The size of a picture&apos;s file; the number is written as the language writes numbers.</extracomment>
+        <translation>%1 bytes</translation>
     </message>
 </context>
 </TS>

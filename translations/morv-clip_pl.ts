@@ -9,6 +9,45 @@
     </message>
 </context>
 <context>
+    <name>Morv::PastingPage</name>
+    <message>
+        <source>Pasting</source>
+        <translation>Wklejanie</translation>
+    </message>
+    <message>
+        <source>After an entry is chosen, press the paste keys in the window that had the focus before the menu opened</source>
+        <translation>Po wybraniu pozycji program naciska klawisze wklejania w oknie, które było aktywne przed otwarciem menu</translation>
+    </message>
+    <message>
+        <source>&amp;Paste into the window you came from</source>
+        <translation>&amp;Wklejaj do poprzednio aktywnego okna</translation>
+    </message>
+    <message>
+        <source>&amp;Windows that paste with Ctrl+Shift+V (one window class per line):</source>
+        <translation>&amp;Okna wklejające za pomocą Ctrl+Shift+V (jedna klasa okna w wierszu):</translation>
+    </message>
+    <message>
+        <source>Terminals take Ctrl+V as a control character and paste with Ctrl+Shift+V</source>
+        <translation>Terminale traktują Ctrl+V jako znak sterujący i wklejają za pomocą Ctrl+Shift+V</translation>
+    </message>
+    <message>
+        <source>This compositor does not tell programs which window has the focus: every window gets Ctrl+V.</source>
+        <translation>Ten kompozytor nie mówi programom, które okno jest aktywne: każde okno otrzymuje Ctrl+V.</translation>
+    </message>
+    <message>
+        <source>The X server has no XTEST extension: no keys can be pressed in other windows.</source>
+        <translation>Serwer X nie ma rozszerzenia XTEST: nie można naciskać klawiszy w innych oknach.</translation>
+    </message>
+    <message>
+        <source>This Wayland compositor lets no program press keys in other windows (it offers no virtual keyboard): choose the entry, then paste with Ctrl+V yourself.</source>
+        <translation>Ten kompozytor Wayland nie pozwala żadnemu programowi naciskać klawiszy w innych oknach (nie udostępnia wirtualnej klawiatury): wybierz pozycję, a potem wklej samodzielnie za pomocą Ctrl+V.</translation>
+    </message>
+    <message>
+        <source>No keys can be pressed in other windows on this platform.</source>
+        <translation>Na tej platformie nie można naciskać klawiszy w innych oknach.</translation>
+    </message>
+</context>
+<context>
     <name>Morv::PreferencesDialog</name>
     <message>
         <source>morv-clip Preferences</source>
@@ -186,6 +225,14 @@
         <source>Add New Sticky Item</source>
         <translation>Dodaj nowy przypięty element</translation>
     </message>
+    <message>
+        <source>Pictures show a thumbnail and their size in the menu, and a larger preview in the tool tip</source>
+        <translation>Obrazy pokazują w menu miniaturę i swój rozmiar, a w podpowiedzi większy podgląd</translation>
+    </message>
+    <message>
+        <source>Show previews of pictures</source>
+        <translation>Pokazuj podgląd obrazów</translation>
+    </message>
 </context>
 <context>
     <name>Morv::Systray</name>
@@ -232,6 +279,18 @@
     <message>
         <source>No</source>
         <translation>Nie</translation>
+    </message>
+    <message>
+        <source>Open the clipboard history</source>
+        <translation>Otwórz historię schowka</translation>
+    </message>
+    <message>
+        <source>Pause history</source>
+        <translation>Wstrzymaj historię</translation>
+    </message>
+    <message>
+        <source>morv-clip - the clipboard history is paused</source>
+        <translation>morv-clip - historia schowka jest wstrzymana</translation>
     </message>
 </context>
 <context>
@@ -282,6 +341,16 @@
     <message>
         <source>Url: %1</source>
         <translation>URL: %1</translation>
+    </message>
+    <message>
+        <source>%1 x %2</source>
+        <extracomment>The width and height of a picture, in pixels.</extracomment>
+        <translation>%1 × %2</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <extracomment>The size of a picture&apos;s file; the number is written as the language writes numbers.</extracomment>
+        <translation>Rozmiar w bajtach: %1</translation>
     </message>
 </context>
 </TS>

@@ -9,6 +9,45 @@
     </message>
 </context>
 <context>
+    <name>Morv::PastingPage</name>
+    <message>
+        <source>Pasting</source>
+        <translation>Colagem</translation>
+    </message>
+    <message>
+        <source>After an entry is chosen, press the paste keys in the window that had the focus before the menu opened</source>
+        <translation>Depois de escolher uma entrada, pressionar as teclas de colar na janela que tinha o foco antes de o menu abrir</translation>
+    </message>
+    <message>
+        <source>&amp;Paste into the window you came from</source>
+        <translation>&amp;Colar na janela de onde você veio</translation>
+    </message>
+    <message>
+        <source>&amp;Windows that paste with Ctrl+Shift+V (one window class per line):</source>
+        <translation>&amp;Janelas que colam com Ctrl+Shift+V (uma classe de janela por linha):</translation>
+    </message>
+    <message>
+        <source>Terminals take Ctrl+V as a control character and paste with Ctrl+Shift+V</source>
+        <translation>Terminais tomam Ctrl+V como caractere de controle e colam com Ctrl+Shift+V</translation>
+    </message>
+    <message>
+        <source>This compositor does not tell programs which window has the focus: every window gets Ctrl+V.</source>
+        <translation>Este compositor não informa aos programas qual janela tem o foco: toda janela recebe Ctrl+V.</translation>
+    </message>
+    <message>
+        <source>The X server has no XTEST extension: no keys can be pressed in other windows.</source>
+        <translation>O servidor X não tem a extensão XTEST: nenhuma tecla pode ser pressionada em outras janelas.</translation>
+    </message>
+    <message>
+        <source>This Wayland compositor lets no program press keys in other windows (it offers no virtual keyboard): choose the entry, then paste with Ctrl+V yourself.</source>
+        <translation>Este compositor Wayland não deixa nenhum programa pressionar teclas em outras janelas (não oferece teclado virtual): escolha a entrada e depois cole você mesmo com Ctrl+V.</translation>
+    </message>
+    <message>
+        <source>No keys can be pressed in other windows on this platform.</source>
+        <translation>Nesta plataforma nenhuma tecla pode ser pressionada em outras janelas.</translation>
+    </message>
+</context>
+<context>
     <name>Morv::PreferencesDialog</name>
     <message>
         <source>morv-clip Preferences</source>
@@ -186,6 +225,14 @@
         <source>Add New Sticky Item</source>
         <translation>Adicionar novo item fixo</translation>
     </message>
+    <message>
+        <source>Pictures show a thumbnail and their size in the menu, and a larger preview in the tool tip</source>
+        <translation>As imagens mostram no menu uma miniatura e o seu tamanho, e na dica uma prévia maior</translation>
+    </message>
+    <message>
+        <source>Show previews of pictures</source>
+        <translation>Mostrar prévias das imagens</translation>
+    </message>
 </context>
 <context>
     <name>Morv::Systray</name>
@@ -232,6 +279,18 @@
     <message>
         <source>No</source>
         <translation>Não</translation>
+    </message>
+    <message>
+        <source>Open the clipboard history</source>
+        <translation>Abrir o histórico da área de transferência</translation>
+    </message>
+    <message>
+        <source>Pause history</source>
+        <translation>Pausar o histórico</translation>
+    </message>
+    <message>
+        <source>morv-clip - the clipboard history is paused</source>
+        <translation>morv-clip - o histórico da área de transferência está pausado</translation>
     </message>
 </context>
 <context>
@@ -282,6 +341,16 @@
     <message>
         <source>Url: %1</source>
         <translation>URL: %1</translation>
+    </message>
+    <message>
+        <source>%1 x %2</source>
+        <extracomment>The width and height of a picture, in pixels.</extracomment>
+        <translation>%1 × %2</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <extracomment>The size of a picture&apos;s file; the number is written as the language writes numbers.</extracomment>
+        <translation>%1 bytes</translation>
     </message>
 </context>
 </TS>

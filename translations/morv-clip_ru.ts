@@ -9,6 +9,45 @@
     </message>
 </context>
 <context>
+    <name>Morv::PastingPage</name>
+    <message>
+        <source>Pasting</source>
+        <translation>Вставка</translation>
+    </message>
+    <message>
+        <source>After an entry is chosen, press the paste keys in the window that had the focus before the menu opened</source>
+        <translation>После выбора записи нажимать клавиши вставки в окне, которое было активно до открытия меню</translation>
+    </message>
+    <message>
+        <source>&amp;Paste into the window you came from</source>
+        <translation>&amp;Вставлять в окно, из которого вы пришли</translation>
+    </message>
+    <message>
+        <source>&amp;Windows that paste with Ctrl+Shift+V (one window class per line):</source>
+        <translation>&amp;Окна, вставляющие по Ctrl+Shift+V (один класс окна на строку):</translation>
+    </message>
+    <message>
+        <source>Terminals take Ctrl+V as a control character and paste with Ctrl+Shift+V</source>
+        <translation>Терминалы принимают Ctrl+V за управляющий символ и вставляют по Ctrl+Shift+V</translation>
+    </message>
+    <message>
+        <source>This compositor does not tell programs which window has the focus: every window gets Ctrl+V.</source>
+        <translation>Этот композитор не сообщает программам, какое окно активно: каждое окно получает Ctrl+V.</translation>
+    </message>
+    <message>
+        <source>The X server has no XTEST extension: no keys can be pressed in other windows.</source>
+        <translation>У X-сервера нет расширения XTEST: нажимать клавиши в других окнах нельзя.</translation>
+    </message>
+    <message>
+        <source>This Wayland compositor lets no program press keys in other windows (it offers no virtual keyboard): choose the entry, then paste with Ctrl+V yourself.</source>
+        <translation>Этот композитор Wayland не позволяет программам нажимать клавиши в других окнах (он не предоставляет виртуальную клавиатуру): выберите запись, затем вставьте сами с помощью Ctrl+V.</translation>
+    </message>
+    <message>
+        <source>No keys can be pressed in other windows on this platform.</source>
+        <translation>На этой платформе нельзя нажимать клавиши в других окнах.</translation>
+    </message>
+</context>
+<context>
     <name>Morv::PreferencesDialog</name>
     <message>
         <source>morv-clip Preferences</source>
@@ -186,6 +225,14 @@
         <source>Add New Sticky Item</source>
         <translation>Добавить закреплённый элемент</translation>
     </message>
+    <message>
+        <source>Pictures show a thumbnail and their size in the menu, and a larger preview in the tool tip</source>
+        <translation>Изображения показывают в меню миниатюру и свой размер, а во всплывающей подсказке — увеличенный предпросмотр</translation>
+    </message>
+    <message>
+        <source>Show previews of pictures</source>
+        <translation>Показывать предпросмотр изображений</translation>
+    </message>
 </context>
 <context>
     <name>Morv::Systray</name>
@@ -232,6 +279,18 @@
     <message>
         <source>No</source>
         <translation>Нет</translation>
+    </message>
+    <message>
+        <source>Open the clipboard history</source>
+        <translation>Открыть историю буфера обмена</translation>
+    </message>
+    <message>
+        <source>Pause history</source>
+        <translation>Приостановить историю</translation>
+    </message>
+    <message>
+        <source>morv-clip - the clipboard history is paused</source>
+        <translation>morv-clip - история буфера обмена приостановлена</translation>
     </message>
 </context>
 <context>
@@ -282,6 +341,16 @@
     <message>
         <source>Url: %1</source>
         <translation>URL: %1</translation>
+    </message>
+    <message>
+        <source>%1 x %2</source>
+        <extracomment>The width and height of a picture, in pixels.</extracomment>
+        <translation>%1 × %2</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <extracomment>The size of a picture&apos;s file; the number is written as the language writes numbers.</extracomment>
+        <translation>Размер в байтах: %1</translation>
     </message>
 </context>
 </TS>

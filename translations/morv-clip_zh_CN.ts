@@ -9,6 +9,45 @@
     </message>
 </context>
 <context>
+    <name>Morv::PastingPage</name>
+    <message>
+        <source>Pasting</source>
+        <translation>粘贴</translation>
+    </message>
+    <message>
+        <source>After an entry is chosen, press the paste keys in the window that had the focus before the menu opened</source>
+        <translation>选择条目后，在打开菜单前拥有焦点的窗口中按下粘贴键</translation>
+    </message>
+    <message>
+        <source>&amp;Paste into the window you came from</source>
+        <translation>粘贴到原来的窗口(&amp;P)</translation>
+    </message>
+    <message>
+        <source>&amp;Windows that paste with Ctrl+Shift+V (one window class per line):</source>
+        <translation>使用 Ctrl+Shift+V 粘贴的窗口（每行一个窗口类）(&amp;W)：</translation>
+    </message>
+    <message>
+        <source>Terminals take Ctrl+V as a control character and paste with Ctrl+Shift+V</source>
+        <translation>终端把 Ctrl+V 当作控制字符，用 Ctrl+Shift+V 粘贴</translation>
+    </message>
+    <message>
+        <source>This compositor does not tell programs which window has the focus: every window gets Ctrl+V.</source>
+        <translation>此合成器不告诉程序哪个窗口拥有焦点：每个窗口都会收到 Ctrl+V。</translation>
+    </message>
+    <message>
+        <source>The X server has no XTEST extension: no keys can be pressed in other windows.</source>
+        <translation>X 服务器没有 XTEST 扩展：无法在其他窗口中按键。</translation>
+    </message>
+    <message>
+        <source>This Wayland compositor lets no program press keys in other windows (it offers no virtual keyboard): choose the entry, then paste with Ctrl+V yourself.</source>
+        <translation>此 Wayland 合成器不允许任何程序在其他窗口中按键（它不提供虚拟键盘）：请选择条目，然后自己用 Ctrl+V 粘贴。</translation>
+    </message>
+    <message>
+        <source>No keys can be pressed in other windows on this platform.</source>
+        <translation>在此平台上无法在其他窗口中按键。</translation>
+    </message>
+</context>
+<context>
     <name>Morv::PreferencesDialog</name>
     <message>
         <source>morv-clip Preferences</source>
@@ -186,6 +225,14 @@
         <source>Add New Sticky Item</source>
         <translation>添加新的固定条目</translation>
     </message>
+    <message>
+        <source>Pictures show a thumbnail and their size in the menu, and a larger preview in the tool tip</source>
+        <translation>图片在菜单中显示缩略图和尺寸，在工具提示中显示较大的预览</translation>
+    </message>
+    <message>
+        <source>Show previews of pictures</source>
+        <translation>显示图片预览</translation>
+    </message>
 </context>
 <context>
     <name>Morv::Systray</name>
@@ -232,6 +279,18 @@
     <message>
         <source>No</source>
         <translation>否</translation>
+    </message>
+    <message>
+        <source>Open the clipboard history</source>
+        <translation>打开剪贴板历史</translation>
+    </message>
+    <message>
+        <source>Pause history</source>
+        <translation>暂停历史记录</translation>
+    </message>
+    <message>
+        <source>morv-clip - the clipboard history is paused</source>
+        <translation>morv-clip - 剪贴板历史记录已暂停</translation>
     </message>
 </context>
 <context>
@@ -282,6 +341,16 @@
     <message>
         <source>Url: %1</source>
         <translation>URL：%1</translation>
+    </message>
+    <message>
+        <source>%1 x %2</source>
+        <extracomment>The width and height of a picture, in pixels.</extracomment>
+        <translation>%1 × %2</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <extracomment>The size of a picture&apos;s file; the number is written as the language writes numbers.</extracomment>
+        <translation>%1 字节</translation>
     </message>
 </context>
 </TS>

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 
 #include "dbusinterface.h"
+#include "historyadaptor.h"
+#include "jobthread.h"
 #include "ksystemclipboard.h"
+#include "platformchoice.h"
 #include "preferences.h"
 #include "signalhandler.h"
 #include "singleapplication.h"
@@ -53,8 +56,11 @@ int run(int argc, char *argv[])
 
     Morv::Systray tray;
     Morv::DbusInterface dbusInterface(&tray);
-    if (!bus.registerObject(QStringLiteral("/org/morv/clip"), &dbusInterface,
-                            QDBusConnection::ExportAllSlots))
+    // A second interface on the same object, "org.morv.clip.History"; owned by the object.
+    const QString path = QStringLiteral("/org/morv/clip");
+    new Morv::HistoryAdaptor(&dbusInterface, path);
+    if (!bus.registerObject(path, &dbusInterface,
+                            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAdaptors))
         qWarning() << "Can't register object:" << bus.lastError().message();
 
     tray.setVisible(true);
@@ -67,10 +73,14 @@ int run(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    // Qt reads the platform in the application object's constructor.
+    Morv::PlatformChoice::applyBeforeStart(argc, argv);
     const int status = run(argc, argv);
     // Our clipboard offers hold content files that the history may no longer name: Qt's lets go
     // with the application object, the backend's with the backend. Then those files can go.
     KSystemClipboard::setInstance(nullptr);
+    // A read ahead under way holds its content until it ends, and would keep its file.
+    Morv::JobThread::readAhead().stop();
     Morv::Preferences::instance()->removeContentFilesLeftAtExit();
     return status;
 }

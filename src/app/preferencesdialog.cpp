@@ -3,7 +3,9 @@
 #include "preferencesdialog.h"
 
 #include "item.h"
+#include "pastingpage.h"
 #include "preferences.h"
+#include "qxtglobalshortcut.h"
 
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -29,7 +31,9 @@ PreferencesDialog::PreferencesDialog(QWidget *parent)
     trimCheckBox->setChecked(preferences->trim());
     shortcutWidget->setKeySequence(QKeySequence(preferences->shortcut(), QKeySequence::NativeText));
 
-    if (QGuiApplication::platformName() == QLatin1String("wayland")) {
+    // A Wayland desktop with the GlobalShortcuts portal binds the hot key for us; without it the
+    // user has to bind a key in the compositor.
+    if (QGuiApplication::platformName() == QLatin1String("wayland") && !QxtGlobalShortcut::isSupported()) {
         keyboardShortcutLabel->setToolTip(tr(
             "On Wayland, apps can't handle global shortcuts.\n Set the shortcut in your compositor to call "
             "D-Bus instead,\n e.g.: 'qdbus6 org.morv.morv-clip /org/morv/clip show'"));
@@ -43,6 +47,7 @@ PreferencesDialog::PreferencesDialog(QWidget *parent)
     clearItemsOnExit->setChecked(preferences->clearItemsOnExit());
     synchronizeHistory->setChecked(preferences->synchronizeHistory());
     confirmOnClear->setChecked(preferences->confirmClear());
+    showPreviewsCheckBox->setChecked(preferences->showPreviews());
 
     const QList<Item> sticky = preferences->loadSticky();
     for (const Item &item : sticky)
@@ -74,6 +79,9 @@ PreferencesDialog::PreferencesDialog(QWidget *parent)
     connect(fromFile, &QAction::triggered, this, &PreferencesDialog::selectIconFromFile);
     connect(useDefault, &QAction::triggered, this, &PreferencesDialog::useDefaultIcon);
 
+    pastingPage = new PastingPage(toolBox);
+    toolBox->addItem(pastingPage, pastingPage->windowTitle());
+
     resize(sizeHint());
 }
 
@@ -90,11 +98,13 @@ void PreferencesDialog::accept()
     preferences->setPreference(Preference::ClearItemsOnExit, clearItemsOnExit->isChecked());
     preferences->setPreference(Preference::SynchronizeHistory, synchronizeHistory->isChecked());
     preferences->setPreference(Preference::ConfirmClear, confirmOnClear->isChecked());
+    preferences->setPreference(Preference::ShowPreviews, showPreviewsCheckBox->isChecked());
     QList<Item> sticky;
     sticky.reserve(listWidget->count());
     for (int row = 0; row < listWidget->count(); ++row)
         sticky.append(Item(listWidget->item(row)->text()));
     preferences->saveSticky(sticky);
+    pastingPage->save();
 
     // Last: it syncs, so everything above reaches the disk together.
     preferences->setTrayIconFile(buttonIconImage->property(trayIconProperty).toString());

@@ -8,6 +8,8 @@
 
 namespace Morv {
 
+class PastingPage;
+
 // The window in which the user edits every preference and the sticky items. It reads the stored
 // values when it is built, changes nothing while it is open and writes everything at once on OK.
 class PreferencesDialog
@@ -18,6 +20,9 @@ class PreferencesDialog
 
 public:
     explicit PreferencesDialog(QWidget *parent = nullptr);
+
+    // The page of the paste preferences, after the form's own pages.
+    PastingPage *pastingPage;
 
 public Q_SLOTS:
     void accept() override;

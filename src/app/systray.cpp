@@ -2,7 +2,10 @@
 
 #include "systray.h"
 
+#include "clipboardwrap.h"
+#include "itempresentation.h"
 #include "model.h"
+#include "pastecontroller.h"
 #include "preferences.h"
 #include "preferencesdialog.h"
 #include "qfilteringmenuview.h"
@@ -13,6 +16,7 @@
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QPainter>
 #include <QScreen>
 
 #include <algorithm>
@@ -24,6 +28,41 @@ namespace {
 QIcon themeIcon(const QString &name, const QString &fallback)
 {
     return QIcon::fromTheme(name, QIcon(fallback));
+}
+
+// The tray icon of a paused history: the icon greyed, with a pause sign on a dark disc in its
+// lower right quarter, so that it reads at a glance even at the size of a panel.
+QIcon pausedIcon(const QIcon &normal)
+{
+    QIcon paused;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128}) {
+        QPixmap pixmap = normal.pixmap(QSize(size, size), QIcon::Disabled);
+        // An icon file that cannot be read gives an empty icon: the pause sign alone then.
+        if (pixmap.isNull() || pixmap.size() != QSize(size, size)) {
+            QPixmap square(size, size);
+            square.fill(Qt::transparent);
+            if (!pixmap.isNull()) {
+                QPainter placing(&square);
+                placing.drawPixmap((size - pixmap.width()) / 2, (size - pixmap.height()) / 2, pixmap);
+            }
+            pixmap = square;
+        }
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QRectF disc(size * 0.42, size * 0.42, size * 0.58, size * 0.58);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(40, 40, 40, 230));
+        painter.drawEllipse(disc);
+        painter.setBrush(Qt::white);
+        const qreal barWidth = disc.width() * 0.18;
+        const qreal barHeight = disc.height() * 0.5;
+        const qreal top = disc.center().y() - barHeight / 2;
+        painter.drawRect(QRectF(disc.center().x() - barWidth * 1.5, top, barWidth, barHeight));
+        painter.drawRect(QRectF(disc.center().x() + barWidth * 0.5, top, barWidth, barHeight));
+        painter.end();
+        paused.addPixmap(pixmap);
+    }
+    return paused;
 }
 
 QKeySequence storedShortcut()
@@ -79,6 +118,13 @@ Systray::Systray(QObject *parent)
     QAction *configure = trayMenu->addAction(
         themeIcon(QStringLiteral("configure"), QStringLiteral(":/icons/configure.png")), tr("&Configure..."));
     connect(configure, &QAction::triggered, this, &Systray::editPreferences);
+    // Stops the history for a moment (a password typed, a screen shared); not kept across a restart.
+    pauseAction = trayMenu->addAction(tr("Pause history"));
+    pauseAction->setCheckable(true);
+    ClipboardWrap *clipboard = ClipboardWrap::instance();
+    pauseAction->setChecked(clipboard->isPaused());
+    connect(pauseAction, &QAction::toggled, clipboard, &ClipboardWrap::setPaused);
+    connect(clipboard, &ClipboardWrap::pausedChanged, this, &Systray::showPaused);
     trayMenu->addSeparator();
     QAction *about = trayMenu->addAction(
         themeIcon(QStringLiteral("help-about"), QStringLiteral(":/icons/help-about.png")), tr("&About ..."));
@@ -88,6 +134,9 @@ Systray::Systray(QObject *parent)
         tr("&Quit"));
     connect(quit, &QAction::triggered, qApp, &QCoreApplication::quit);
     setContextMenu(trayMenu);
+    // Like the context menu's icons, the history's are looked up in the theme now, not when the
+    // menu opens.
+    ItemPresentation::prepareIcons();
 
     menuView = new QFilteringMenuView; // no parent: deleted by the destructor
     menuView->setModel(historyModel);
@@ -98,17 +147,29 @@ Systray::Systray(QObject *parent)
     // The entry goes back to the clipboard before the menu closes.
     connect(menuView, &QMenuView::triggered, historyModel, &Model::indexTriggered);
     connect(menuView, &QMenuView::triggered, menuView, &QWidget::close);
+    // Shift+Return or Shift+click: only the entry's text, for a paste without formatting.
+    menuView->setAlternativeModifiers(Qt::ShiftModifier);
+    connect(menuView, &QMenuView::alternativeTriggered, historyModel, &Model::indexTriggeredAsPlainText);
+    connect(menuView, &QMenuView::alternativeTriggered, menuView, &QWidget::close);
+    // With "pasteOnChoose", the paste keys follow in the window the user came from.
+    new PasteController(menuView, historyModel, this);
     // The entries are rebuilt by now (the view's own handler runs first). A window whose size is
     // fixed is one the window manager floats: a tiling Wayland compositor (sway) would otherwise
     // tile the menu like an editor, across half the screen, and squeeze the user's windows to
     // make room for it.
     connect(menuView, &QMenu::aboutToShow, menuView, [this] { freezeMenuSize(); });
+    // The larger previews of pictures are in the entries' tool tips, shown only with the previews.
+    connect(menuView, &QMenu::aboutToShow, menuView,
+            [this] { menuView->setToolTipsVisible(Preferences::instance()->showPreviews()); });
     connect(menuView, &QFilteringMenuView::shownEntriesChanged, menuView, [this] {
         if (menuView->isVisible())
             fitMenuSize();
     });
 
     shortcut = new QxtGlobalShortcut(this);
+    // How the desktop lists the hot key where its portal binds it (Wayland).
+    shortcut->setObjectName(QStringLiteral("history-menu"));
+    shortcut->setDescription(tr("Open the clipboard history"));
     connect(shortcut, SIGNAL(activated()), this, SLOT(shortcut_activated()));
     shortcut->setShortcut(storedShortcut());
 
@@ -191,7 +252,25 @@ void Systray::editPreferences()
     shortcut->setShortcut(storedShortcut());
     historyModel->reloadSticky();
     historyModel->watchSelectionAsPreferred();
-    setIcon(QIcon(Preferences::instance()->trayIconFile()));
+    applyTrayIcon();
+}
+
+void Systray::showPaused(bool paused)
+{
+    pauseAction->setChecked(paused);
+    applyTrayIcon();
+}
+
+void Systray::applyTrayIcon()
+{
+    const QIcon icon(Preferences::instance()->trayIconFile());
+    if (!ClipboardWrap::instance()->isPaused()) {
+        setIcon(icon);
+        setToolTip(QString());
+        return;
+    }
+    setIcon(pausedIcon(icon));
+    setToolTip(tr("morv-clip - the clipboard history is paused"));
 }
 
 void Systray::showAbout()

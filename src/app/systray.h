@@ -4,6 +4,7 @@
 
 #include <QSystemTrayIcon>
 
+class QAction;
 class QFilteringMenuView;
 class QMenu;
 class QxtGlobalShortcut;
@@ -13,8 +14,10 @@ namespace Morv {
 class Model;
 
 // The program's controller and its only permanent user interface: the tray icon with its context
-// menu (clear, configure, about, quit), the history menu over the history model, and the global
-// shortcut. A left click, the shortcut and the D-Bus method "show" all toggle the history menu.
+// menu (clear, configure, pause, about, quit), the history menu over the history model, and the
+// global shortcut. A left click, the shortcut and the D-Bus method "show" all toggle the history
+// menu. While the history is paused (ClipboardWrap::setPaused, from here or from D-Bus) the icon
+// is greyed with a pause mark and its tool tip says so.
 class Systray : public QSystemTrayIcon
 {
     Q_OBJECT
@@ -40,9 +43,12 @@ private Q_SLOTS:
 private:
     void freezeMenuSize();
     void fitMenuSize();
+    void showPaused(bool paused);
+    void applyTrayIcon();
 
     Model *historyModel;
     QMenu *trayMenu;
+    QAction *pauseAction;
     QFilteringMenuView *menuView = nullptr;
     QxtGlobalShortcut *shortcut;
 };

@@ -59,9 +59,23 @@ void ClipboardWrap::setSelectionWatched(bool watched)
     clipboard->setSelectionWatched(watched);
 }
 
+void ClipboardWrap::setPaused(bool pause)
+{
+    if (pause == paused)
+        return;
+    paused = pause;
+    if (paused) {
+        // Changes of this pass not emitted yet were not taken either.
+        pending.clear();
+        timer->stop();
+    }
+    clipboard->setReadingPaused(paused);
+    Q_EMIT pausedChanged(paused);
+}
+
 void ClipboardWrap::onChanged(QClipboard::Mode mode)
 {
-    if (!enabled)
+    if (!enabled || paused)
         return;
     std::shared_ptr<const QMimeData> offer = clipboard->sharedMimeData(mode);
     // An emptied clipboard that has a new owner already is not empty: restoring the history over

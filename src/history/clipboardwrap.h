@@ -43,8 +43,16 @@ public:
     // Whether the platform reads the primary selection at all (KSystemClipboard::setSelectionWatched).
     void setSelectionWatched(bool watched);
 
+    // While paused, nothing other programs copy is read (KSystemClipboard::setReadingPaused) and
+    // no change is reported, not even an emptied clipboard; the program's own writes work as
+    // ever. Resumed, what the clipboards hold then stays unread: the next copy is reported. A
+    // new process starts unpaused.
+    void setPaused(bool paused);
+    bool isPaused() const { return paused; }
+
 Q_SIGNALS:
     void changed(QClipboard::Mode mode);
+    void pausedChanged(bool paused);
 
 private Q_SLOTS:
     void onChanged(QClipboard::Mode mode);
@@ -61,6 +69,7 @@ private:
 
     KSystemClipboard *clipboard;
     bool enabled = true;
+    bool paused = false;
     QList<Change> pending;
     // The offer whose change is being emitted, by mode.
     std::array<std::shared_ptr<const QMimeData>, 3> delivered;

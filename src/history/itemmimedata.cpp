@@ -2,10 +2,24 @@
 
 #include "itemmimedata.h"
 
+#include "clipboardformats.h"
+#include "offersnapshot.h"
+
 namespace Morv {
 
-ItemMimeData::ItemMimeData(const Item &item)
+namespace {
+
+// A small format stored empty is there, with no bytes (a null array would read as not there).
+QByteArray smallBytes(const QByteArray &stored)
+{
+    return stored.isNull() ? QByteArray("") : stored;
+}
+
+} // namespace
+
+ItemMimeData::ItemMimeData(const Item &item, Use use)
     : source(item)
+    , use(use)
 {}
 
 QStringList ItemMimeData::formats() const
@@ -27,23 +41,50 @@ bool ItemMimeData::hasFormat(const QString &mimeType) const
     return large != source.largeContents().cend() && large->isAvailable();
 }
 
-QVariant ItemMimeData::retrieveData(const QString &mimeType, QMetaType) const
+QVariant ItemMimeData::retrieveData(const QString &mimeType, QMetaType type) const
+{
+    const QByteArray bytes = this->bytes(mimeType);
+    if (bytes.isNull())
+        return QVariant();
+    if (ClipboardFormats::asksForUrlList(mimeType, type))
+        return ClipboardFormats::urlList(bytes);
+    return bytes;
+}
+
+QByteArray ItemMimeData::bytes(const QString &mimeType) const
 {
     const auto small = source.content().constFind(mimeType);
     if (small != source.content().cend())
-        return *small;
+        return smallBytes(*small);
     const auto large = source.largeContents().constFind(mimeType);
     if (large == source.largeContents().cend())
-        return QVariant();
-    const QByteArray bytes = large->bytesForPaste(mimeType, QDeadlineTimer(pasteWait));
-    if (bytes.isNull()) {
-        // Unavailable has been said; otherwise the read is still under way.
-        if (large->isAvailable())
-            qInfo("The stored \"%s\" of a history item (%lld bytes) is still being read; this paste "
-                  "gets nothing, the next one gets it",
-                  qUtf8Printable(mimeType), large->size());
-        return QVariant();
+        return QByteArray();
+    return pasted(*large, mimeType);
+}
+
+OfferSnapshot ItemMimeData::snapshot() const
+{
+    OfferSnapshot snapshot;
+    const ClipboardContent &small = source.content();
+    for (auto it = small.cbegin(); it != small.cend(); ++it)
+        snapshot.add(it.key(), smallBytes(it.value()));
+    const LargeContents &large = source.largeContents();
+    for (auto it = large.cbegin(); it != large.cend(); ++it) {
+        if (it->isAvailable())
+            snapshot.addPending(
+                it.key(), [content = it.value(), format = it.key()] { return pasted(content, format); });
     }
+    return snapshot;
+}
+
+QByteArray ItemMimeData::pasted(const LargeContent &large, const QString &mimeType)
+{
+    const QByteArray bytes = large.bytesForPaste(mimeType, QDeadlineTimer(pasteWait));
+    // Unavailable has been said; otherwise the read is still under way.
+    if (bytes.isNull() && large.isAvailable())
+        qInfo("The stored \"%s\" of a history item (%lld bytes) is still being read; this paste "
+              "gets nothing, the next one gets it",
+              qUtf8Printable(mimeType), large.size());
     return bytes;
 }
 

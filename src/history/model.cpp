@@ -8,6 +8,7 @@
 #include "preferences.h"
 
 #include <QMimeData>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -32,6 +33,27 @@ bool alreadyOffered(const Item &item, QClipboard::Mode mode)
     return Item(mode).hasSameContent(item);
 }
 
+// What a paste without formatting gives of an item: its text; for links one per line, a file by
+// its path.
+QString plainTextOf(const Item &item)
+{
+    if (item.contentType() != Url)
+        return item.text();
+    QStringList lines;
+    for (const QString &line : item.text().split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QUrl url(line.trimmed());
+        lines.append(url.isLocalFile() ? url.toLocalFile() : line.trimmed());
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+// Our own offer of a row's text alone, which a platform may report later as a change.
+bool isOwnTextOnly(const QMimeData *mime)
+{
+    const auto *own = qobject_cast<const ItemMimeData *>(mime);
+    return own && own->isTextOnly();
+}
+
 } // namespace
 
 Model::Model(QObject *parent)
@@ -44,6 +66,8 @@ Model::Model(QObject *parent)
     dynamic = preferences->loadHistory();
     // Leftovers of a crash; in the background, once the loaded history holds on to its files.
     preferences->removeUnusedContentFiles();
+    for (const Item &item : std::as_const(dynamic))
+        ItemPresentation::prepare(item);
 
     watchSelectionAsPreferred();
     if (sticky.isEmpty() && dynamic.isEmpty()) {
@@ -138,7 +162,8 @@ void Model::clipboard_changed(QClipboard::Mode mode)
 
     // What a password manager marks as secret is never read, kept, stored or copied across. When
     // it withdraws the offer later, the emptied clipboard is restored as usual.
-    if (Item::isSecret(ClipboardWrap::instance()->mimeData(mode)))
+    const QMimeData *offer = ClipboardWrap::instance()->mimeData(mode);
+    if (Item::isSecret(offer) || isOwnTextOnly(offer))
         return;
 
     const Item item(mode);
@@ -166,6 +191,7 @@ void Model::clipboard_changed(QClipboard::Mode mode)
     beginInsertRows(QModelIndex(), first, first);
     dynamic.prepend(item);
     endInsertRows();
+    ItemPresentation::prepare(item);
 
     // Never below 1: the preferences read a hand-edited limit below it as the default.
     const int limit = preferences->historyCount();
@@ -219,15 +245,57 @@ void Model::indexTriggered(const QModelIndex &index)
     if (!item)
         return;
 
-    ClipboardTargets targets = OwnMode;
-    if (Preferences::instance()->synchronizePSEOnSelect())
-        targets |= OtherMode;
+    const ClipboardTargets targets = choiceTargets();
+    const bool onClipboard = isOnClipboard(*item, targets);
     item->toClipboard(targets);
 
     currentIndex = this->index(row);
     const int first = int(sticky.size());
     if (row >= first)
         moveToTop(row - first);
+    if (onClipboard)
+        Q_EMIT chosenOnClipboard();
+}
+
+void Model::indexTriggeredAsPlainText(const QModelIndex &index)
+{
+    if (!index.isValid() || index.model() != this)
+        return;
+    const Item *item = itemAt(index.row());
+    if (!item)
+        return;
+    const QByteArray text = plainTextOf(*item).toUtf8();
+    if (text.isEmpty())
+        return;
+    const Item textItem(item->mode(), PlainText,
+                        ClipboardContent{{QStringLiteral("text/plain"), text},
+                                         {QStringLiteral("text/plain;charset=utf-8"), text}});
+    const ClipboardTargets targets = choiceTargets();
+    const bool onClipboard = isOnClipboard(*item, targets);
+    ClipboardWrap *clipboard = ClipboardWrap::instance();
+    clipboard->setMimeData(new ItemMimeData(textItem, ItemMimeData::Use::TextOnly), item->mode());
+    if (targets & OtherMode)
+        clipboard->setMimeData(new ItemMimeData(textItem, ItemMimeData::Use::TextOnly),
+                               Item::oppositeMode(item->mode()));
+
+    // What the clipboard holds now is no row's content.
+    currentIndex = QPersistentModelIndex();
+    if (onClipboard)
+        Q_EMIT chosenOnClipboard();
+}
+
+ClipboardTargets Model::choiceTargets()
+{
+    ClipboardTargets targets = OwnMode;
+    if (Preferences::instance()->synchronizePSEOnSelect())
+        targets |= OtherMode;
+    return targets;
+}
+
+bool Model::isOnClipboard(const Item &item, ClipboardTargets targets)
+{
+    return item.mode() == QClipboard::Clipboard ||
+           ((targets & OtherMode) && Item::oppositeMode(item.mode()) == QClipboard::Clipboard);
 }
 
 void Model::clearHistory()

@@ -48,6 +48,17 @@ public Q_SLOTS:
     // Puts the row's content on the clipboard (and the opposite one with selection
     // synchronisation); a chosen history row becomes the newest.
     void indexTriggered(const QModelIndex &index);
+    // Puts only the row's text on the clipboard (as "text/plain" and "text/plain;charset=utf-8";
+    // links as one per line, files as their paths), for a paste without formatting, to the same
+    // clipboards as indexTriggered. The history stays as it is, no row is current any more, and
+    // the text coming back from the platform is not taken as a copy. A row without text puts
+    // nothing.
+    void indexTriggeredAsPlainText(const QModelIndex &index);
+
+Q_SIGNALS:
+    // A choice has put content on the clipboard proper (not only on the selection): the paste
+    // keys paste it now.
+    void chosenOnClipboard();
 
 private Q_SLOTS:
     void clipboard_changed(QClipboard::Mode mode);
@@ -56,6 +67,9 @@ private:
     void moveToTop(int dynamicIndex);
     void restoreEmptied(QClipboard::Mode mode);
     const Item *itemAt(int row) const;
+    // Where a choice of the item writes, and whether that includes the clipboard proper.
+    static ClipboardTargets choiceTargets();
+    static bool isOnClipboard(const Item &item, ClipboardTargets targets);
 
     QList<Item> sticky;
     QList<Item> dynamic;

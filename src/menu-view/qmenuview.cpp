@@ -43,6 +43,16 @@ QModelIndex QMenuView::rootIndex() const
     return d->root;
 }
 
+void QMenuView::setAlternativeModifiers(Qt::KeyboardModifiers modifiers)
+{
+    d->alternativeModifiers = modifiers;
+}
+
+Qt::KeyboardModifiers QMenuView::alternativeModifiers() const
+{
+    return d->alternativeModifiers;
+}
+
 bool QMenuView::addLeadingEntries()
 {
     return false;

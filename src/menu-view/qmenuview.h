@@ -11,7 +11,9 @@ class QMenuViewPrivate;
 // A menu that shows the rows of an item model as entries. It keeps no copy of the model: every
 // time it is about to be shown it drops its entries and builds them again from the model, reading
 // text, icon, tool tip, font and enabled state from the standard roles. Rows with children become
-// sub-menus, filled when they first open. Choosing an entry emits the row's index.
+// sub-menus, filled when they first open. Choosing an entry emits the row's index: with
+// triggered(), or with alternativeTriggered() when the choice was made holding the alternative
+// modifiers (none unless set: then every choice is triggered()).
 class QMenuView : public QMenu
 {
     Q_OBJECT
@@ -28,11 +30,18 @@ public:
     virtual void setRootIndex(const QModelIndex &index);
     QModelIndex rootIndex() const;
 
+    // The keys that, held while an entry is chosen (Shift+Return, Shift+click), make the choice an
+    // alternative one. No modifier (the default) makes none.
+    void setAlternativeModifiers(Qt::KeyboardModifiers modifiers);
+    Qt::KeyboardModifiers alternativeModifiers() const;
+
 Q_SIGNALS:
     // The status tip of the hovered entry, when it has one.
     void hovered(const QString &text) const;
     // The index of the chosen entry's row.
     void triggered(const QModelIndex &index) const;
+    // The same for an entry chosen with the alternative modifiers held, instead of triggered().
+    void alternativeTriggered(const QModelIndex &index) const;
 
 protected:
     // Called on every opening after the menu was cleared and before the model's entries are

@@ -7,6 +7,7 @@
 #include <QAbstractItemModel>
 #include <QAction>
 #include <QFont>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QMenu>
 
@@ -96,7 +97,14 @@ void QMenuViewPrivate::triggered(QAction *action)
     if (!carriesIndex(action))
         return;
     const QModelIndex index = currentIndex(action);
-    if (index.isValid())
+    if (!index.isValid())
+        return;
+    // The modifiers of the key press or click that chose the entry: the menu chooses while it
+    // handles that event.
+    const Qt::KeyboardModifiers held = QGuiApplication::keyboardModifiers();
+    if (alternativeModifiers != Qt::NoModifier && (held & alternativeModifiers) == alternativeModifiers)
+        Q_EMIT view->alternativeTriggered(index);
+    else
         Q_EMIT view->triggered(index);
 }
 

@@ -37,6 +37,7 @@ public:
     QMenuView *const view;
     QAbstractItemModel *model = nullptr;
     QPersistentModelIndex root;
+    Qt::KeyboardModifiers alternativeModifiers;
 
 public Q_SLOTS:
     void aboutToShow();

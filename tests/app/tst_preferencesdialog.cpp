@@ -162,6 +162,7 @@ private Q_SLOTS:
         QVERIFY(!dialog.clearItemsOnExit->isChecked());
         QVERIFY(dialog.synchronizeHistory->isChecked());
         QVERIFY(dialog.confirmOnClear->isChecked());
+        QVERIFY(!dialog.showPreviewsCheckBox->isChecked());
         QCOMPARE(dialog.buttonIconImage->property("tray_icon").toString(),
                  QStringLiteral(":/icons/morv-clip.png"));
         QVERIFY(!dialog.buttonIconImage->icon().isNull());
@@ -199,6 +200,7 @@ private Q_SLOTS:
         preferences->setValue(QStringLiteral("clearItemsOnExit"), true);
         preferences->setValue(QStringLiteral("synchronizeHistory"), false);
         preferences->setValue(QStringLiteral("confirmClear"), false);
+        preferences->setValue(QStringLiteral("showPreviews"), true);
         storeSticky({"one", "two", "three"});
 
         PreferencesDialog dialog;
@@ -209,6 +211,7 @@ private Q_SLOTS:
         QVERIFY(dialog.clearItemsOnExit->isChecked());
         QVERIFY(!dialog.synchronizeHistory->isChecked());
         QVERIFY(!dialog.confirmOnClear->isChecked());
+        QVERIFY(dialog.showPreviewsCheckBox->isChecked());
         QCOMPARE(rows(dialog), QStringList({"one", "two", "three"}));
         QCOMPARE(dialog.listWidget->currentRow(), 0);
 
@@ -243,6 +246,7 @@ private Q_SLOTS:
         dialog.clearItemsOnExit->setChecked(true);
         dialog.synchronizeHistory->setChecked(false);
         dialog.confirmOnClear->setChecked(false);
+        dialog.showPreviewsCheckBox->setChecked(true);
         dialog.listWidget->addItems({"snippet one", "  blanks  "});
         QSignalSpy accepted(&dialog, &QDialog::accepted);
 
@@ -262,6 +266,7 @@ private Q_SLOTS:
             {"clearItemsOnExit", "true"},
             {"synchronizeHistory", "false"},
             {"confirmClear", "false"},
+            {"showPreviews", "true"},
             {"tray_icon_file", ":/icons/morv-clip.png"},
         };
         QCOMPARE(general, expected);
@@ -274,6 +279,7 @@ private Q_SLOTS:
         QCOMPARE(preferences->historyCount(), 25);
         QVERIFY(preferences->synchronizePSEOnSelect());
         QVERIFY(!preferences->synchronizePSEInstantly());
+        QVERIFY(preferences->showPreviews());
         QCOMPARE(QKeySequence(preferences->shortcut(), QKeySequence::NativeText),
                  QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H));
     }

@@ -220,11 +220,13 @@ private Q_SLOTS:
 
         QCOMPARE(tray->contextMenu()->parent(), nullptr);
         QCOMPARE(entryTexts(tray->contextMenu()),
-                 (QStringList{"C&lear clipboard history", "&Configure...", "--", "&About ...", "&Quit"}));
+                 (QStringList{"C&lear clipboard history", "&Configure...", "Pause history", "--",
+                              "&About ...", "&Quit"}));
 
-        const QStringList fallbacks{"edit-clear-history", "configure", "", "help-about", "application-exit"};
-        const QStringList themeNames{"", "configure", "", "help-about", "application-exit"};
-        for (int position : {0, 1, 3, 4}) {
+        const QStringList fallbacks{"edit-clear-history", "configure",       "", "",
+                                    "help-about",         "application-exit"};
+        const QStringList themeNames{"", "configure", "", "", "help-about", "application-exit"};
+        for (int position : {0, 1, 4, 5}) {
             const QImage shown = imageOf(contextEntry(position)->icon());
             const QString name = themeNames.at(position);
             if (withTheme && !name.isEmpty()) {
@@ -286,6 +288,22 @@ private Q_SLOTS:
         QTRY_VERIFY(menu()->isVisible());
         QCOMPARE(menu()->pos(), QPoint(500, 320));
         QCOMPARE(entryTexts(menu()), (QStringList{"three", "one", "two"}));
+    }
+
+    // Tool tips carry the larger previews of pictures: shown with the previews, as the preference
+    // is at each opening.
+    void theMenuShowsToolTipsWithThePreviewsOnly()
+    {
+        setHistory({"one"});
+        makeTray();
+        for (const bool previews : {false, true, false}) {
+            Morv::Preferences::instance()->setValue(QStringLiteral("showPreviews"), previews);
+            tray->shortcut_activated();
+            QTRY_VERIFY(menu()->isVisible());
+            QCOMPARE(menu()->toolTipsVisible(), previews);
+            tray->shortcut_activated();
+            QVERIFY(!menu()->isVisible());
+        }
     }
 
     void activationReasons_data()
@@ -620,7 +638,7 @@ private Q_SLOTS:
             buttons = shown->standardButtons();
             QTest::keyClick(shown, Qt::Key_Return);
         });
-        contextEntry(3)->trigger();
+        contextEntry(4)->trigger();
         QCoreApplication::removeTranslator(&translator);
 
         QCOMPARE(box.shown, 1);
@@ -694,7 +712,7 @@ private Q_SLOTS:
     {
         setHistory({"one"});
         makeTray();
-        QTimer::singleShot(0, contextEntry(4), &QAction::trigger);
+        QTimer::singleShot(0, contextEntry(5), &QAction::trigger);
         QTimer watchdog;
         connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
         watchdog.start(10000);

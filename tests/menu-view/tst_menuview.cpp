@@ -212,6 +212,50 @@ private Q_SLOTS:
         view.close();
     }
 
+    // A choice made holding the alternative modifiers is reported apart, by keyboard and by mouse;
+    // without them set, or without them held, every choice is the ordinary one.
+    void alternativeChoices()
+    {
+        fillFlat();
+        QMenuView view;
+        view.setModel(&model);
+        QSignalSpy chosen(&view, &QMenuView::triggered);
+        QSignalSpy alternative(&view, &QMenuView::alternativeTriggered);
+        QCOMPARE(view.alternativeModifiers(), Qt::NoModifier);
+
+        open(view);
+        QTest::keyClick(&view, Qt::Key_Down);
+        QTest::keyClick(&view, Qt::Key_Return, Qt::ShiftModifier);
+        QCOMPARE(chosen.count(), 1);
+        QCOMPARE(alternative.count(), 0);
+
+        view.setAlternativeModifiers(Qt::ShiftModifier);
+        open(view);
+        QTest::keyClick(&view, Qt::Key_Down);
+        QTest::keyClick(&view, Qt::Key_Return, Qt::ShiftModifier);
+        QCOMPARE(alternative.count(), 1);
+        QCOMPARE(alternative.at(0).at(0).value<QModelIndex>(), model.index(0, 0));
+        QCOMPARE(chosen.count(), 1);
+
+        open(view);
+        QTest::mouseClick(&view, Qt::LeftButton, Qt::ShiftModifier,
+                          view.actionGeometry(view.actions().at(2)).center());
+        QCOMPARE(alternative.count(), 2);
+        QCOMPARE(alternative.at(1).at(0).value<QModelIndex>(), model.index(2, 0));
+        QCOMPARE(chosen.count(), 1);
+
+        // Other modifiers, or none, keep a choice ordinary.
+        open(view);
+        QTest::mouseClick(&view, Qt::LeftButton, Qt::ControlModifier,
+                          view.actionGeometry(view.actions().at(2)).center());
+        open(view);
+        QTest::keyClick(&view, Qt::Key_Down);
+        QTest::keyClick(&view, Qt::Key_Return);
+        QCOMPARE(chosen.count(), 3);
+        QCOMPARE(chosen.at(2).at(0).value<QModelIndex>(), model.index(0, 0));
+        QCOMPARE(alternative.count(), 2);
+    }
+
     void everyOpeningRebuildsFromTheModel()
     {
         fillFlat();

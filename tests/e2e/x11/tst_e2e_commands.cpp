@@ -120,7 +120,7 @@ private Q_SLOTS:
     void closingTheAboutBoxLeavesItRunning()
     {
         start();
-        QVERIFY(runCommand(2));
+        QVERIFY(runCommand(3));
         QVERIFY(windowShown(QStringLiteral("About morv-clip")));
         QVERIFY(pressKeys(QStringLiteral("Return")));
         QVERIFY(windowGone(QStringLiteral("About morv-clip")));

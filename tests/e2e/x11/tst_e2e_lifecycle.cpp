@@ -213,7 +213,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("entry");
         QTest::addColumn<QString>("title");
         QTest::newRow("preferences") << 1 << "morv-clip Preferences";
-        QTest::newRow("About box") << 2 << "About morv-clip";
+        QTest::newRow("About box") << 3 << "About morv-clip";
         QTest::newRow("clear confirmation") << 0 << "Confirm";
     }
 

@@ -99,14 +99,12 @@ QList<IniFileReader::Assignment> IniFileReader::readAssignments(QByteArrayView d
 {
     QList<Assignment> assignments;
     qsizetype position = data.startsWith("\xef\xbb\xbf") ? 3 : 0;
-    QString section; // "" for the section General, else the section's name and "/"
+    QString section; // the prefix of the keys of the current section
     QByteArrayView line;
     qsizetype equals = -1;
     while (nextLine(data, position, line, equals)) {
         if (line.startsWith('[')) {
-            section = sectionName(line);
-            if (!section.isEmpty())
-                section += QLatin1Char('/');
+            section = sectionPrefix(line);
             continue;
         }
         if (equals < 0)
@@ -201,7 +199,7 @@ bool IniFileReader::nextLine(QByteArrayView data, qsizetype &position, QByteArra
     return !line.isEmpty();
 }
 
-QString IniFileReader::sectionName(QByteArrayView headerLine)
+QString IniFileReader::sectionPrefix(QByteArrayView headerLine)
 {
     qsizetype close = headerLine.indexOf(']');
     if (close < 0)
@@ -209,9 +207,10 @@ QString IniFileReader::sectionName(QByteArrayView headerLine)
     const QByteArrayView name = headerLine.first(close).sliced(1).trimmed();
     if (name.compare("general", Qt::CaseInsensitive) == 0)
         return QString();
+    // "[]" is no General: its keys read as "/key", apart from the keys of General.
     if (name.compare("%general", Qt::CaseInsensitive) == 0)
-        return QString::fromLatin1(name.sliced(1));
-    return unescapeKey(name);
+        return QString::fromLatin1(name.sliced(1)) + QLatin1Char('/');
+    return unescapeKey(name) + QLatin1Char('/');
 }
 
 QString IniFileReader::unescapeKey(QByteArrayView key)

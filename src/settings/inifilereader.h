@@ -56,8 +56,9 @@ private:
     // the first unquoted "=" in the line, -1 for none. False at the end of the data.
     static bool nextLine(QByteArrayView data, qsizetype &position, QByteArrayView &line, qsizetype &equals);
 
-    // The group a section header line ("[name]") stands for: empty for the section General.
-    static QString sectionName(QByteArrayView headerLine);
+    // The prefix a section header line ("[name]") gives its keys, as QSettings reads it: "name/",
+    // empty for the section General, "/" for a section without a name.
+    static QString sectionPrefix(QByteArrayView headerLine);
 
     // A key or section name as QSettings unescapes it: "\\" is the separator "/", %XX and %UXXXX
     // stand for characters.

@@ -13,12 +13,12 @@
 #include <cstdlib>
 
 // Printable bytes that repeat only after many kilobytes, so that a transfer that loses, repeats or
-// reorders a piece does not compare equal; seed makes offers of one size differ.
-inline QByteArray pattern(qsizetype size, int seed = 0)
+// reorders bytes does not compare equal; each variant gives other bytes of the same size.
+inline QByteArray pattern(qsizetype size, int variant = 0)
 {
     QByteArray bytes(size, Qt::Uninitialized);
     for (qsizetype i = 0; i < size; ++i)
-        bytes[i] = char('A' + (i * 13 + i / 1021 + seed) % 58);
+        bytes[i] = char('A' + (i * 13 + i / 1021 + variant) % 58);
     return bytes;
 }
 

@@ -80,6 +80,13 @@ bool waitUntil(Condition condition, int timeoutMs = deadline)
     return true;
 }
 
+// The reason to skip, when the rig found no compositor of the test's kind to start (the rig
+// says why); empty when it started one.
+inline QString missingCompositor()
+{
+    return qEnvironmentVariable("MORV_TEST_SKIP");
+}
+
 // ---- settings file
 
 inline QString settingsFile()

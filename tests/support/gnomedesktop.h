@@ -17,6 +17,7 @@ namespace GnomeDesktop {
 using Desktop::callShow;
 using Desktop::deadline;
 using Desktop::menuVisible;
+using Desktop::missingCompositor;
 using Desktop::Result;
 using Desktop::run;
 using Desktop::settingsFile;
@@ -29,12 +30,6 @@ using WaylandDesktop::copy;
 using WaylandDesktop::paste;
 using WaylandDesktop::pastedTypes;
 using WaylandDesktop::staysSo;
-
-// The reason to skip, when the rig found no mutter to start.
-inline QString missingCompositor()
-{
-    return qEnvironmentVariable("MORV_TEST_SKIP");
-}
 
 // Whether the compositor's seat has a keyboard (wayland-info lists the seat's capabilities).
 inline bool seatHasKeyboard()

@@ -20,6 +20,7 @@ namespace KWinDesktop {
 using Desktop::callShow;
 using Desktop::deadline;
 using Desktop::menuTitle;
+using Desktop::missingCompositor;
 using Desktop::Result;
 using Desktop::run;
 using Desktop::settingsFile;
@@ -32,12 +33,6 @@ using WaylandDesktop::copy;
 using WaylandDesktop::paste;
 using WaylandDesktop::pastedTypes;
 using WaylandDesktop::staysSo;
-
-// The reason to skip, when the rig found no KWin to start.
-inline QString missingCompositor()
-{
-    return qEnvironmentVariable("MORV_TEST_SKIP");
-}
 
 const QString kwinService = QStringLiteral("org.kde.KWin");
 
